@@ -532,7 +532,7 @@ static void DrawMute(cairo_t* cr, int frame, int variant)
     DrawSoloMute(cr, frame, 0);
 }
 
-/* Two beamed eighth notes under a triplet "3": the shuffle a swing switch adds. */
+/* Two beamed eighth notes with a triplet "3": the shuffle a swing switch adds. */
 static void SwingGlyph(cairo_t* cr, double x, double y, uint32_t colour)
 {
     Rgb(cr, colour);
@@ -550,6 +550,7 @@ static void SwingGlyph(cairo_t* cr, double x, double y, uint32_t colour)
     }
     cairo_rectangle(cr, x + 3.5, y + 2.0, 8.0, 1.8);
     cairo_fill(cr);
+    Text(cr, F_COND_BOLD, 7, x + 15.5, y + 3.6, ALIGN_CENTER, 0, "3");
 }
 
 static void DrawSwing(cairo_t* cr, int frame, int variant)
@@ -557,7 +558,7 @@ static void DrawSwing(cairo_t* cr, int frame, int variant)
     (void)variant;
     const int colour = frame ? KEY_ORANGE : KEY_GREY;
     Key(cr, 1, 1, 43, 15, 3, colour);
-    SwingGlyph(cr, 16, 2.3, KeyTextColour(colour));
+    SwingGlyph(cr, 14, 2.3, KeyTextColour(colour));
 }
 
 /* The knob's pointer angle for value v, clockwise from twelve o'clock: 270 degrees of travel. */
