@@ -741,7 +741,8 @@ static void Screw(cairo_t* cr, double cx, double cy)
     cairo_fill(cr);
 }
 
-static void Logo(cairo_t* cr, double x, double cy)
+/* Draws the product mark and name; returns the right end of the name. */
+static double Logo(cairo_t* cr, double x, double cy)
 {
     /* A 2 x 2 grid of pads, one lit: the product mark. */
     for (int i = 0; i < 4; ++i) {
@@ -758,6 +759,8 @@ static void Logo(cairo_t* cr, double x, double cy)
     }
     Rgb(cr, 0xf1f2f4);
     Text(cr, F_BOLD, 22, x + 32, cy, ALIGN_LEFT, 3.5, "KRELLBINDER");
+    UseFont(cr, F_BOLD, 22);
+    return x + 32 + TextWidth(cr, "KRELLBINDER", 3.5);
 }
 
 static void DrawBackground(cairo_t* cr, int frame, int variant)
@@ -785,9 +788,12 @@ static void DrawBackground(cairo_t* cr, int frame, int variant)
     cairo_fill(cr);
     Screw(cr, 20, 27);
     Screw(cr, VIEW_W - 20, 27);
-    Logo(cr, 104, 28);
+    const double logoEnd = Logo(cr, 104, 28);
+    cairo_rectangle(cr, logoEnd + 14, 19, 1, 18);
+    Rgba(cr, 0xffffff, 0.15);
+    cairo_fill(cr);
     Rgb(cr, C_ORANGE);
-    Text(cr, F_MEDIUM, 10, 386, 28, ALIGN_LEFT, 3.0, "DRUM MACHINE");
+    Text(cr, F_MEDIUM, 10, logoEnd + 29, 28, ALIGN_LEFT, 3.0, "DRUM MACHINE");
     Rgb(cr, C_LABEL_DIM);
     Text(cr, F_REGULAR, 10, 1101, 28, ALIGN_RIGHT, 2.0, "12 CHANNELS  \xc2\xb7  16 STEPS  \xc2\xb7  24 PATTERNS");
 
