@@ -1,5 +1,6 @@
 #include "Krellbinder.h"
 
+#include "EditorSettings.h"
 #include "KrellbinderConfig.h"
 
 Krellbinder::Krellbinder(const InstanceInfo& info)
@@ -8,6 +9,7 @@ Krellbinder::Krellbinder(const InstanceInfo& info)
   InitParams();
 }
 
-Krellbinder::~Krellbinder() = default;
+// The scale goes to the settings file even when the editor was never opened.
+Krellbinder::~Krellbinder() { SaveEditorSettings(mGuiSize); }
 
 bool Krellbinder::OnHostRequestingSupportedViewConfiguration(int /*width*/, int /*height*/) { return true; }
