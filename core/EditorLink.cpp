@@ -1,7 +1,74 @@
 #include "Krellbinder.h"
 
-void Krellbinder::OnIdle() {}
+#include "EditorTags.h"
+#include "SamplePath.h"
+#include "graphics/IControl.h"
+#include "graphics/IGraphics.h"
 
-IGraphics* Krellbinder::CreateGraphics() { return IPlugVST3::CreateGraphics(); }
+// Main thread, every 20 ms tick, with or without an editor: records drained without an editor (or
+// for a tag that no control has) are dropped.
+void Krellbinder::OnIdle()
+{
+  mStepLedSender.TransmitData(*this);
+  mDrumSelectSender.TransmitData(*this);
+  mStepRowSender.TransmitData(*this);
+  mModeSender.TransmitData(*this);
+  mOctaveSender.TransmitData(*this);
+  mPatternSender.TransmitData(*this);
+  mChannelStateSender.TransmitData(*this);
 
-void Krellbinder::OnUIOpen() { IPlugVST3::OnUIOpen(); }
+  // So that the scale the user dragged to is the one saved when the instance goes.
+  if (IGraphics* ui = GetUI())
+    mGuiSize = static_cast<double>(ui->GetDrawScale());
+}
+
+namespace
+{
+// A selection outside its range (the fields take what the editor's groups receive) reads as 0, so
+// that no record is ever made from outside the pattern memory.
+int32_t InRange(int32_t value, int32_t count) { return value >= 0 && value < count ? value : 0; }
+} // namespace
+
+StepRowSender::Data Krellbinder::CurrentStepRow() const
+{
+  const int32_t drum = InRange(mSelectedDrum.load(std::memory_order_relaxed), kNumDrums);
+  const int32_t slot = InRange(mOctave.load(std::memory_order_relaxed), kNumOctaves) * kNumPatternsPerOctave +
+                       InRange(mPattern.load(std::memory_order_relaxed), kNumPatternsPerOctave);
+  std::array<uint8_t, kNumSteps> steps{};
+  for (int step = 0; step < kNumSteps; ++step)
+    steps[static_cast<size_t>(step)] = mSequencer.GetStep(drum, slot, step) ? 1 : 0;
+  return StepRowSender::Data(kCtrlTagStep, steps);
+}
+
+ChannelStateSender::Data Krellbinder::CurrentChannelStates() const
+{
+  std::array<int32_t, kNumDrums> states{};
+  for (int ch = 0; ch < kNumDrums; ++ch)
+    states[static_cast<size_t>(ch)] = mSlots[static_cast<size_t>(ch)].mChannelState.load(std::memory_order_relaxed);
+  return ChannelStateSender::Data(kCtrlTagMute, states);
+}
+
+// A new editor shows the whole state after its first tick; the step LEDs wait for the audio thread.
+IGraphics* Krellbinder::CreateGraphics()
+{
+  IGraphics* graphics = mMakeGraphicsFunc ? mMakeGraphicsFunc() : nullptr;
+  mStepRowSender.PushFromMainThread(CurrentStepRow());
+  mChannelStateSender.PushData(CurrentChannelStates());
+  mDrumSelectSender.PushData(IntSender::Data(kCtrlTagDrumSelect, {mSelectedDrum.load(std::memory_order_relaxed)}));
+  mModeSender.PushData(IntSender::Data(kCtrlTagMode, {mMode.load(std::memory_order_relaxed)}));
+  mOctaveSender.PushFromMainThread(IntSender::Data(kCtrlTagOctave, {mOctave.load(std::memory_order_relaxed)}));
+  mPatternSender.PushFromMainThread(IntSender::Data(kCtrlTagPattern, {mPattern.load(std::memory_order_relaxed)}));
+  return graphics;
+}
+
+void Krellbinder::OnUIOpen()
+{
+  if (IGraphics* ui = GetUI())
+    for (int ch = 0; ch < kNumDrums; ++ch)
+      if (auto* label = dynamic_cast<ITextControl*>(ui->GetControlWithTag(kCtrlTagSampleName + ch)))
+      {
+        label->SetStr(GetSampleDisplayName(mSlots[static_cast<size_t>(ch)].mPath).c_str());
+        label->SetDirty(true, -1);
+      }
+  SendCurrentParamValuesFromDelegate();
+}

@@ -16,6 +16,10 @@ static_assert(sizeof(ChannelStateSender::Data) == 60);
 // A queue that both the audio thread and the main thread feed. A lock-free ring takes one producer,
 // so each thread has a ring of its own; the idle tick drains the audio thread's ring, then the main
 // thread's.
+//
+// Together the two rings still act as one queue of one item: a push while either ring holds a record
+// is dropped, and the pending record is delivered. (Looking at the other ring reads its indices only,
+// which any thread may do; a push racing a push of the other thread may still keep both.)
 template <class Sender>
 class TwoProducerSender
 {
@@ -24,8 +28,16 @@ public:
 
   TwoProducerSender() : mFromAudio(1), mFromMain(1) {}
 
-  bool PushFromAudioThread(const Data& data) { return mFromAudio.PushData(data); }
-  bool PushFromMainThread(const Data& data) { return mFromMain.PushData(data); }
+  // Audio thread: no allocation, no lock.
+  bool PushFromAudioThread(const Data& data)
+  {
+    return mFromMain.ElementsAvailable() == 0 && mFromAudio.PushData(data);
+  }
+  bool PushFromMainThread(const Data& data)
+  {
+    return mFromAudio.ElementsAvailable() == 0 && mFromMain.PushData(data);
+  }
+  size_t ElementsAvailable() const { return mFromAudio.ElementsAvailable() + mFromMain.ElementsAvailable(); }
 
   template <class Delegate>
   void TransmitData(Delegate& delegate)

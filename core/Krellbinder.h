@@ -72,4 +72,7 @@ public:
 
 private:
   void InitParams();
+  // The records of the shown step row and of the twelve channel states, as the editor takes them.
+  StepRowSender::Data CurrentStepRow() const;
+  ChannelStateSender::Data CurrentChannelStates() const;
 };
