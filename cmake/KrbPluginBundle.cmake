@@ -20,7 +20,8 @@ function(krb_add_vst3_bundle target)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory "${bundle}/Contents/Resources")
   set(KRB_BUNDLE_DIR_${target} "${bundle}" PARENT_SCOPE)
-  if(NOT WIN32)
+  # The first bundle of the build (the plug-in itself) is the one that install-vst3 installs.
+  if(NOT WIN32 AND NOT TARGET install-vst3)
     add_custom_target(install-vst3
       COMMAND ${CMAKE_COMMAND} -E make_directory "$ENV{HOME}/.vst3"
       COMMAND ${CMAKE_COMMAND} -E rm -rf "$ENV{HOME}/.vst3/${target}.vst3"

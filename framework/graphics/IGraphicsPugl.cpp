@@ -3,8 +3,11 @@
 #include <cmath>
 
 #include "PuglPlatform.h"
+// pugl declares its functions without C linkage of their own.
+extern "C" {
 #include "pugl/gl.h"
 #include "pugl/pugl.h"
+}
 
 namespace
 {

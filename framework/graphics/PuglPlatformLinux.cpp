@@ -1,7 +1,10 @@
 #include <X11/Xlib.h>
 
 #include "PuglPlatform.h"
+// pugl declares its functions without C linkage of their own.
+extern "C" {
 #include "pugl/pugl.h"
+}
 
 int GetPuglConnectionFd(PuglWorldImpl* world)
 {
