@@ -192,7 +192,7 @@ TEST(HostApplicationTest, NamesItselfAndCreatesMessages)
     ASSERT_EQ(host->getName(name), kResultOk);
     EXPECT_EQ(Utf16ToUtf8(name), "krbhost");
 
-    TUID messageCid;
+    alignas(8) TUID messageCid;
     Vst::IMessage::iid.toTUID(messageCid);
     void* obj = nullptr;
     ASSERT_EQ(host->createInstance(messageCid, messageCid, &obj), kResultOk);
@@ -221,7 +221,7 @@ TEST(HostApplicationTest, NamesItselfAndCreatesMessages)
     ASSERT_EQ(size, 3u);
     EXPECT_EQ(std::memcmp(data, blob, 3), 0);
 
-    TUID otherCid = {1};
+    alignas(8) TUID otherCid = {1};
     EXPECT_EQ(host->createInstance(otherCid, messageCid, &obj), kNoInterface);
     EXPECT_EQ(obj, nullptr);
 }
@@ -247,9 +247,9 @@ TEST(HostStringsTest, ClassIdHexRoundTrips)
     const FUID id(0x01234567, 0x89ABCDEF, 0xFEDCBA98, 0x76543210);
     const std::string hex = CidToHex(id.toTUID());
     EXPECT_EQ(hex, "0123456789ABCDEFFEDCBA9876543210");
-    TUID back = {};
+    alignas(8) TUID back = {};
     ASSERT_TRUE(HexToCid(hex, back));
-    EXPECT_TRUE(FUnknownPrivate::iidEqual(back, id.toTUID()));
+    EXPECT_TRUE(IidEqual(back, id.toTUID()));
     EXPECT_FALSE(HexToCid("0123", back));
     EXPECT_FALSE(HexToCid(std::string(31, '0') + "g", back));
 }

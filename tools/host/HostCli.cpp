@@ -291,7 +291,7 @@ void PrintInstance(HostPlugin& plugin, std::ostream& out)
         out << "single component\n";
     else
     {
-        TUID cid = {};
+        alignas(8) TUID cid = {};
         plugin.Component()->getControllerClassId(cid);
         out << "separate class " << CidToHex(cid) << "\n";
     }

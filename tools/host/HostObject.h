@@ -5,9 +5,17 @@
 #include "pluginterfaces/base/funknown.h"
 
 #include <atomic>
+#include <cstring>
 #include <tuple>
 
 namespace krb::host {
+
+// Compares two 16-byte ids. The SDK's iidEqual reads them as two uint64 values, which is
+// undefined for the unaligned ids a plug-in may hand over.
+inline bool IidEqual(const void* a, const void* b)
+{
+    return std::memcmp(a, b, sizeof(Steinberg::TUID)) == 0;
+}
 
 template <typename... Interfaces>
 class InterfaceList : public Interfaces...
@@ -17,10 +25,10 @@ public:
     void* FindInterface(const Steinberg::TUID iid)
     {
         using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
-        if (Steinberg::FUnknownPrivate::iidEqual(iid, Steinberg::FUnknown::iid))
+        if (IidEqual(iid, Steinberg::FUnknown::iid.toTUID()))
             return static_cast<Steinberg::FUnknown*>(static_cast<First*>(this));
         void* found = nullptr;
-        ((found == nullptr && Steinberg::FUnknownPrivate::iidEqual(iid, Interfaces::iid)
+        ((found == nullptr && IidEqual(iid, Interfaces::iid.toTUID())
               ? (found = static_cast<Interfaces*>(this), true)
               : false),
          ...);
