@@ -235,6 +235,9 @@ TEST(HostProgramTest, HelpDescribesTheCommands)
 {
     const auto run = RunHost({"--help"});
     ASSERT_EQ(run.mExitCode, kExitOk);
+    const auto inCommand = RunHost({"render", "--help"});
+    EXPECT_EQ(inCommand.mExitCode, kExitOk);
+    EXPECT_EQ(inCommand.mOut, run.mOut);
     for (const char* text : {"krbhost info BUNDLE", "krbhost render BUNDLE", "--note FRAME:NOTE:VEL[:LEN]",
                              "--state-in FILE", "--buses all|N", "--sample-size 32|64", "Exit status"})
         EXPECT_NE(run.mOut.find(text), std::string::npos) << text;
