@@ -154,6 +154,20 @@ TEST_F(ProcessTest, EveryOutputSampleIsWritten)
                 ASSERT_NE(mProcessing->OutputSample(bus, c, f), 7.0) << "bus " << bus << " channel " << c;
 }
 
+TEST_F(ProcessTest, InactiveBusesCanGetNullBuffers)
+{
+    Start(); // the aux bus stays inactive
+    mProcessing->SetInactiveBusBuffersNull(true);
+    mProcessing->InputEvents().AddNoteOn(9, 36, 1.0f);
+    ASSERT_EQ(mProcessing->Process(kMaxBlock), kResultOk);
+    const Vst::ProcessData& data = mProcessing->Data();
+    EXPECT_EQ(data.outputs[1].numChannels, 2);
+    EXPECT_EQ(data.outputs[1].channelBuffers32[0], nullptr);
+    EXPECT_EQ(data.outputs[1].channelBuffers32[1], nullptr);
+    EXPECT_NE(data.outputs[0].channelBuffers32[0], nullptr);
+    EXPECT_DOUBLE_EQ(mProcessing->OutputSample(0, 0, 9), 0.5);
+}
+
 TEST_F(ProcessTest, ContextCarriesTempoAndTransport)
 {
     Start(Vst::kSample32, EBusSelection::kAll);
