@@ -100,8 +100,8 @@ TEST(HostProgramTest, InfoListsFactoryClassesBusesAndParameters)
         "  process context requirements: 0x00000440 (Tempo, TransportState)\n",
         "  audio output 1: \"Aux\", 2 channels, aux, flags 0x0 (none), arrangement 0x03\n",
         "  event input 0: \"MIDI In\", 16 channels, main, flags 0x1 (default active)\n",
-        "  param 4: id 100, title \"Bypass\", short \"Byp\", units \"\", steps 1, default 0, unit 0, flags "
-        "0x00010001 (automate, bypass)\n",
+        ("  param 4: id 100, title \"Bypass\", short \"Byp\", units \"\", steps 1, default 0, unit 0, flags "
+         "0x00010001 (automate, bypass)\n"),
         "  cc 7 -> param 1\n",
         "State: 32 bytes\n",
     };

@@ -28,13 +28,13 @@ public:
         if (IidEqual(iid, Steinberg::FUnknown::iid.toTUID()))
             return static_cast<Steinberg::FUnknown*>(static_cast<First*>(this));
         void* found = nullptr;
-        ((found == nullptr && IidEqual(iid, Interfaces::iid.toTUID())
-              ? (found = static_cast<Interfaces*>(this), true)
-              : false),
-         ...);
+        auto consider = [&](void* candidate, const Steinberg::FUID& id) {
+            if (found == nullptr && IidEqual(iid, id.toTUID()))
+                found = candidate;
+        };
+        (consider(static_cast<Interfaces*>(this), Interfaces::iid), ...);
         return found;
     }
-
 };
 
 // A reference-counted object made with new (start count 1, use Steinberg::owned()); it deletes
