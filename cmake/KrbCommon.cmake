@@ -35,3 +35,4 @@ if(WIN32)
   # Only system DLLs at run time: the compiler's runtime is linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
+include(${CMAKE_CURRENT_LIST_DIR}/KrbPluginBundle.cmake)

@@ -1,0 +1,3 @@
+#include "Krellbinder.h"
+
+void Krellbinder::OnParamChangeUI(int /*paramIdx*/, EParamSource /*source*/) {}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "EditorSenders.h"
+#include "KrellbinderParams.h"
+#include "SampleSlot.h"
+#include "StepSequencer.h"
+#include "plugin/IMidiQueue.h"
+#include "vst3/IPlugVST3.h"
+
+enum ESeqMode
+{
+  kModeStop = 0,
+  kModeRun = 1,
+  kModeHostSync = 2,
+  kModeMidi = 3
+};
+
+enum EChannelState
+{
+  kChannelNormal = 0,
+  kChannelMuted = 1,
+  kChannelSilencedBySolo = 2,
+  kChannelSoloed = 3
+};
+
+// The drum instrument: twelve sample channels, a 16-step sequencer and the editor's state.
+//
+// Fields that the audio thread shares with the main thread are single atomic values, read and written
+// whole with relaxed order.
+class Krellbinder final : public IPlugVST3
+{
+public:
+  explicit Krellbinder(const InstanceInfo& info);
+  ~Krellbinder() override;
+
+  void OnUIOpen() override;
+  void OnParamChange(int paramIdx) override;
+  void OnParamChangeUI(int paramIdx, EParamSource source) override;
+  IGraphics* CreateGraphics() override;
+  bool SerializeState(IByteChunk& chunk) const override;
+  int UnserializeState(const IByteChunk& chunk, int startPos) override;
+  bool OnHostRequestingSupportedViewConfiguration(int width, int height) override;
+  void OnIdle() override;
+
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+  void ProcessMidiMsg(const IMidiMsg& msg) override;
+  void OnReset() override;
+  void GetBusName(ERoute direction, int busIdx, int nBuses, WDL_String& str) const override;
+
+  double mGuiSize = 1.0;
+  std::atomic<int32_t> mSelectedDrum{0};
+  std::atomic<int32_t> mDisplayedStep{0};
+  std::atomic<int32_t> mMode{kModeStop};
+  std::atomic<int32_t> mOctave{0};
+  std::atomic<int32_t> mPattern{0};
+  std::atomic<double> mMasterVolume{0.8};
+  std::atomic<double> mMasterSwing{0.5};
+  StepSequencer mSequencer;
+  IntSender mStepLedSender{1};
+  IntSender mDrumSelectSender{1};
+  IntSender mModeSender{1};
+  TwoProducerSender<IntSender> mOctaveSender;
+  TwoProducerSender<IntSender> mPatternSender;
+  TwoProducerSender<StepRowSender> mStepRowSender;
+  ChannelStateSender mChannelStateSender{1};
+  std::array<SampleSlot, kNumDrums> mSlots;
+  IMidiQueue mMidiQueue{IMidiQueue::kGrowBy};
+
+private:
+  void InitParams();
+};

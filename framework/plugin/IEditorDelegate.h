@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "IParam.h"
+#include "IPlugConstants.h"
+
+// The plug-in as its editor sees it: the parameters, the hooks the editor triggers, and the paths
+// by which values travel between the core and the editor's controls.
+class IEditorDelegate
+{
+public:
+  explicit IEditorDelegate(int nParams);
+  virtual ~IEditorDelegate();
+  IEditorDelegate(const IEditorDelegate&) = delete;
+  IEditorDelegate& operator=(const IEditorDelegate&) = delete;
+
+  IParam* GetParam(int paramIdx) const
+  {
+    return paramIdx >= 0 && paramIdx < NParams() ? mParams[static_cast<size_t>(paramIdx)].get() : nullptr;
+  }
+  int NParams() const { return static_cast<int>(mParams.size()); }
+
+  // Hooks for the plug-in.
+  virtual void OnParamChange(int /*paramIdx*/) {}
+  virtual void OnParamChangeUI(int /*paramIdx*/, EParamSource /*source*/) {}
+  virtual void OnUIOpen() { SendCurrentParamValuesFromDelegate(); }
+  virtual void OnUIClose() {}
+  // After a state restore: every parameter's value to the editor's controls.
+  virtual void OnRestoreState() { SendCurrentParamValuesFromDelegate(); }
+
+  // Core to editor. Without an editor (or without a control of that tag) nothing happens.
+  virtual void SendControlMsgFromDelegate(int /*ctrlTag*/, int /*msgTag*/, int /*dataSize*/ = 0,
+                                          const void* /*data*/ = nullptr)
+  {
+  }
+  virtual void SendParameterValueFromDelegate(int /*paramIdx*/, double /*value*/, bool /*normalized*/) {}
+  void SendCurrentParamValuesFromDelegate();
+
+  // Editor to core: a control changes its parameter. The value is stored, the host is told, and the
+  // plug-in's OnParamChange and then OnParamChangeUI with source kUI run.
+  virtual void BeginInformHostOfParamChangeFromUI(int /*paramIdx*/) {}
+  void SendParameterValueFromUI(int paramIdx, double normalizedValue);
+  virtual void EndInformHostOfParamChangeFromUI(int /*paramIdx*/) {}
+
+protected:
+  // Tells the host of a parameter value that the editor set (normalised).
+  virtual void InformHostOfParamChange(int /*paramIdx*/, double /*normalizedValue*/) {}
+  // After a change from one control, the other controls of the same parameter follow it.
+  virtual void UpdateOtherControlsOfParam(int /*paramIdx*/, double /*normalizedValue*/) {}
+
+private:
+  std::vector<std::unique_ptr<IParam>> mParams;
+};
