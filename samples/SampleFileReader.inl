@@ -63,14 +63,24 @@ inline std::string IXMLText(const std::vector<uint8_t>& fileData, int32_t x, EBy
   return std::string(reinterpret_cast<const char*>(fileData.data() + textStart), static_cast<size_t>(count));
 }
 
-// Appends frameCount interleaved frames to the channels of `channels`: frame k starts at
-// start + k * stride, channel c of it bytesPerSample * c further on. Stops at the first sample
-// whose bytes are not all inside [0, limit) and returns false; what was appended before it stays,
+// Where the interleaved frames stand in the image and how many the header declares.
+struct FrameLayout
+{
+  const uint8_t* mData;
+  int64_t mLimit;      // no byte at or beyond this position is read
+  int64_t mStart;      // position of frame 0
+  int64_t mStride;     // bytes from one frame to the next
+  int64_t mFrameCount; // as declared; zero or less reads nothing
+};
+
+// Appends the layout's frames to the channels of `channels`: frame k starts at
+// mStart + k * mStride, channel c of it bytesPerSample * c further on. Stops at the first sample
+// whose bytes are not all inside [0, mLimit) and returns false; what was appended before it stays,
 // so the channels before the failing one hold one value more than those after it.
 template <typename T, typename Convert>
-bool AppendFrames(std::vector<std::vector<T>>& channels, const uint8_t* data, int64_t limit, int64_t start,
-                  int64_t stride, int64_t bytesPerSample, int64_t frameCount, Convert convert)
+bool AppendFrames(std::vector<std::vector<T>>& channels, const FrameLayout& layout, int64_t bytesPerSample, Convert convert)
 {
+  const auto [data, limit, start, stride, frameCount] = layout;
   if (frameCount <= 0)
     return true;
 
@@ -132,16 +142,6 @@ enum class ESampleCoding
   kFloat32
 };
 
-// Where the interleaved frames stand in the image and how many the header declares.
-struct FrameLayout
-{
-  const uint8_t* mData;
-  int64_t mLimit;      // no byte at or beyond this position is read
-  int64_t mStart;      // position of frame 0
-  int64_t mStride;     // bytes from one frame to the next
-  int64_t mFrameCount; // as declared; zero or less reads nothing
-};
-
 // Converts the declared frames into channels; false when a sample lies outside the image.
 // The divisors are 2^(bits-1) - 1, so full positive scale is exactly 1.0; nothing is clamped.
 template <typename T, EByteOrder Order>
@@ -150,25 +150,25 @@ bool AppendCodedFrames(std::vector<std::vector<T>>& channels, const FrameLayout&
   switch (coding)
   {
   case ESampleCoding::kUnsigned8:
-    return AppendFrames(channels, f.mData, f.mLimit, f.mStart, f.mStride, 1, f.mFrameCount,
+    return AppendFrames(channels, f, 1,
                         [](const uint8_t* b) { return static_cast<T>((int32_t(b[0]) - 128) / 127.0); });
   case ESampleCoding::kSigned8:
-    return AppendFrames(channels, f.mData, f.mLimit, f.mStart, f.mStride, 1, f.mFrameCount,
+    return AppendFrames(channels, f, 1,
                         [](const uint8_t* b) { return static_cast<T>(static_cast<int8_t>(b[0]) / 127.0); });
   case ESampleCoding::kInt16:
-    return AppendFrames(channels, f.mData, f.mLimit, f.mStart, f.mStride, 2, f.mFrameCount, [](const uint8_t* b) {
+    return AppendFrames(channels, f, 2, [](const uint8_t* b) {
       return static_cast<T>(static_cast<int16_t>(ReadWord<Order, 2>(b)) / 32767.0);
     });
   case ESampleCoding::kInt24:
-    return AppendFrames(channels, f.mData, f.mLimit, f.mStart, f.mStride, 3, f.mFrameCount, [](const uint8_t* b) {
+    return AppendFrames(channels, f, 3, [](const uint8_t* b) {
       return static_cast<T>(SignExtend24(ReadWord<Order, 3>(b)) / 8388607.0);
     });
   case ESampleCoding::kInt32:
-    return AppendFrames(channels, f.mData, f.mLimit, f.mStart, f.mStride, 4, f.mFrameCount, [](const uint8_t* b) {
+    return AppendFrames(channels, f, 4, [](const uint8_t* b) {
       return static_cast<T>(static_cast<int32_t>(ReadWord<Order, 4>(b)) / 2147483647.0);
     });
   case ESampleCoding::kFloat32:
-    return AppendFrames(channels, f.mData, f.mLimit, f.mStart, f.mStride, 4, f.mFrameCount,
+    return AppendFrames(channels, f, 4,
                         [](const uint8_t* b) { return static_cast<T>(FloatFromBits(ReadWord<Order, 4>(b))); });
   }
   return false;
