@@ -353,6 +353,25 @@ std::string DecodeName(const testing::TestParamInfo<DecodeCase>& info)
 
 INSTANTIATE_TEST_SUITE_P(Cases, Decode, testing::ValuesIn(DecodeCases()), DecodeName);
 
+TEST(DecodeEvery16BitValue, IsTheDivisionToTheLastBit)
+{
+  std::vector<int64_t> values;
+  Channels expected(1);
+  for (int64_t v = -32768; v <= 32767; ++v)
+  {
+    values.push_back(v);
+    expected[0].push_back(static_cast<double>(v) / 32767.0);
+  }
+  for (bool aiff : {false, true})
+  {
+    SampleFileReader<double> reader;
+    const Bytes file = aiff ? MakeAiff({false, 1, 0, 16, AiffRateBytes(44100)}, EncodeInts(values, 2, be))
+                            : MakeWave({kWavePcm, 1, 44100, 16}, EncodeInts(values, 2, le));
+    ASSERT_TRUE(LoadBytes(reader, file).mOk);
+    EXPECT_EQ(reader.mSamples, expected) << (aiff ? "AIFF" : "WAVE");
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Refused files: the message and what the reader holds afterwards
 
