@@ -424,4 +424,21 @@ TEST_F(EditorWindowTest, OpeningAndClosingRepeatedlyWhileAudioRunsLeavesNothingB
   EXPECT_EQ(after.layouts - before.layouts, 12);
   EXPECT_EQ(after.openViews, 0);
 }
+TEST(EditorScreenshot, TheHostSavesTheEditorsFirstFrames)
+{
+  const std::filesystem::path shot = std::filesystem::temp_directory_path() / "krb_host_screenshot_test.png";
+  std::filesystem::remove(shot);
+  const std::string command = std::string("\"") + KRB_HOST_PROGRAM + "\" render \"" + KRB_FIXTURE_BUNDLE +
+                              "\" --frames 0 --screenshot \"" + shot.string() + "\" > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const Picture saved(shot.string());
+  std::filesystem::remove(shot);
+  ASSERT_EQ(saved.w, kFixtureWidth);
+  ASSERT_EQ(saved.h, kFixtureHeight);
+  const Picture button(Resource("btnSolo.png"));
+  const uint8_t* got = saved.At(kSwitchPointX, kSwitchPointY);
+  const uint8_t* expected = button.At(13, 6);
+  for (int c = 0; c < 3; ++c)
+    EXPECT_NEAR(got[c], expected[c], 8);
+}
 } // namespace
