@@ -68,7 +68,7 @@ void Krellbinder::OnUIOpen()
       if (auto* label = dynamic_cast<ITextControl*>(ui->GetControlWithTag(kCtrlTagSampleName + ch)))
       {
         label->SetStr(GetSampleDisplayName(mSlots[static_cast<size_t>(ch)].mPath).c_str());
-        label->SetDirty(true, -1);
+        label->SetDirty(true, kNoValIdx);
       }
   SendCurrentParamValuesFromDelegate();
 }

@@ -1,5 +1,6 @@
 #include "Krellbinder.h"
 
+#include "EditorLayout.h"
 #include "EditorSettings.h"
 #include "KrellbinderConfig.h"
 
@@ -7,6 +8,8 @@ Krellbinder::Krellbinder(const InstanceInfo& info)
   : IPlugVST3(info, BuildPluginConfig())
 {
   InitParams();
+  mMakeGraphicsFunc = [this]() { return MakeEditorGraphics(*this); };
+  mLayoutFunc = [this](IGraphics* pGraphics) { LayoutEditor(*this, pGraphics); };
 }
 
 // The scale goes to the settings file even when the editor was never opened.

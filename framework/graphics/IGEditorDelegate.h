@@ -33,6 +33,9 @@ public:
   // Runs OnUIClose, closes the window and destroys the context with all its controls.
   void CloseWindow();
 
+  // Replaces the make-graphics function: tests open an editor on a view without a window with it.
+  void SetMakeGraphicsFunc(std::function<IGraphics*()> func) { mMakeGraphicsFunc = std::move(func); }
+
   // The open editor's context, or nullptr while the editor is closed.
   IGraphics* GetUI() const { return mGraphics.get(); }
   // The window size in pixels of the last editor that closed (0 x 0 before the first).
