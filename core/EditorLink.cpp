@@ -11,7 +11,7 @@ void Krellbinder::OnIdle()
 {
   mStepLedSender.TransmitData(*this);
   mDrumSelectSender.TransmitData(*this);
-  mStepRowSender.TransmitData(*this);
+  DeliverStepRow();
   mModeSender.TransmitData(*this);
   mOctaveSender.TransmitData(*this);
   mPatternSender.TransmitData(*this);
@@ -28,6 +28,30 @@ namespace
 // that no record is ever made from outside the pattern memory.
 int32_t InRange(int32_t value, int32_t count) { return value >= 0 && value < count ? value : 0; }
 } // namespace
+
+namespace
+{
+// Takes records off a queue and only counts them.
+struct RecordCounter
+{
+  int mCount = 0;
+  void SendControlMsgFromDelegate(int /*ctrlTag*/, int /*msgTag*/, int /*dataSize*/, const void* /*data*/) { ++mCount; }
+};
+} // namespace
+
+// A queued row says that the shown row changed; the flags handed to the step buttons are read as the
+// row is delivered. The buttons send every flag they change back as a step edit of the row shown
+// now, so a row read earlier must never reach them: it may belong to another drum or pattern (after
+// a second choice within one tick, whose row the full queue dropped) or miss a step clicked since.
+void Krellbinder::DeliverStepRow()
+{
+  RecordCounter pending;
+  mStepRowSender.TransmitData(pending);
+  if (pending.mCount == 0)
+    return;
+  StepRowSender::Data row = CurrentStepRow();
+  SendControlMsgFromDelegate(row.ctrlTag, kUpdateMessage, static_cast<int>(sizeof(row)), &row);
+}
 
 StepRowSender::Data Krellbinder::CurrentStepRow() const
 {

@@ -75,4 +75,5 @@ private:
   // The records of the shown step row and of the twelve channel states, as the editor takes them.
   StepRowSender::Data CurrentStepRow() const;
   ChannelStateSender::Data CurrentChannelStates() const;
+  void DeliverStepRow();
 };
