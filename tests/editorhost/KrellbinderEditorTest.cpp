@@ -1,0 +1,319 @@
+// Krellbinder's editor in a real window under Xvfb: the built bundle is loaded by the host library, its
+// editor is embedded in a host window and driven by the host's run loop, clicked and dragged with real
+// pointer events; the host's parameter edits and the plug-in's saved state show what the core did.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HostEditor.h"
+#include "HostPlugin.h"
+#include "TempConfigHome.h"
+#include "pluginterfaces/gui/iplugview.h"
+#include "stb_image.h"
+
+using namespace Steinberg;
+using krb::host::EditorWindow;
+using krb::host::EHandlerCall;
+using krb::host::HostPlugin;
+
+namespace
+{
+constexpr int kDrums = 12;
+constexpr int kSlots = 24;
+constexpr int kSteps = 128;
+
+// What the state chunk says about the editor's side of the core.
+struct SavedState
+{
+  std::vector<double> patterns; // [drum][slot][step]
+  int32_t displayedStep = -1, selectedDrum = -1, mode = -1, octave = -1, pattern = -1;
+  double masterVolume = 0, masterSwing = 0;
+  std::array<int32_t, kDrums> channelState{};
+  std::array<double, kDrums> volume{};
+
+  bool Step(int drum, int slot, int step) const
+  {
+    return patterns[(static_cast<size_t>(drum) * kSlots + slot) * kSteps + step] != 0.0;
+  }
+};
+
+class Reader
+{
+public:
+  explicit Reader(const std::vector<uint8_t>& bytes) : mBytes(bytes) {}
+  template <class T>
+  T Get()
+  {
+    T value{};
+    if (mPos + sizeof(T) <= mBytes.size())
+      std::memcpy(&value, mBytes.data() + mPos, sizeof(T));
+    mPos += sizeof(T);
+    return value;
+  }
+  void Skip(size_t bytes) { mPos += bytes; }
+  bool Ok() const { return mPos <= mBytes.size(); }
+
+private:
+  const std::vector<uint8_t>& mBytes;
+  size_t mPos = 0;
+};
+
+SavedState Parse(const std::vector<uint8_t>& bytes)
+{
+  SavedState s;
+  Reader r(bytes);
+  EXPECT_EQ(r.Get<double>(), 3.0);
+  s.patterns.resize(static_cast<size_t>(kDrums) * kSlots * kSteps);
+  for (double& v : s.patterns)
+    v = r.Get<double>();
+  s.displayedStep = r.Get<int32_t>();
+  s.selectedDrum = r.Get<int32_t>();
+  s.mode = r.Get<int32_t>();
+  s.octave = r.Get<int32_t>();
+  s.pattern = r.Get<int32_t>();
+  s.masterVolume = r.Get<double>();
+  s.masterSwing = r.Get<double>();
+  for (int ch = 0; ch < kDrums; ++ch)
+  {
+    while (r.Ok() && r.Get<double>() != 0.0) // the path, one double per UTF-16 unit, 0.0 at the end
+    {
+    }
+    const double size = r.Get<double>();
+    if (size > 0)
+    {
+      r.Get<double>(); // channels
+      r.Skip(static_cast<size_t>(size) * 8);
+    }
+    s.channelState[static_cast<size_t>(ch)] = r.Get<int32_t>();
+    r.Get<double>(); // pan
+    s.volume[static_cast<size_t>(ch)] = r.Get<double>();
+    r.Get<int32_t>(); // pitch
+    r.Get<double>();  // swing
+    r.Get<double>();  // length
+  }
+  EXPECT_TRUE(r.Ok());
+  return s;
+}
+
+// A decoded bitmap of the resources folder.
+struct Picture
+{
+  int w = 0, h = 0;
+  std::vector<uint8_t> rgba;
+  explicit Picture(const char* fileName)
+  {
+    std::ifstream file(std::string(KRB_RESOURCES_DIR) + "/" + fileName, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    int channels = 0;
+    if (unsigned char* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4))
+    {
+      rgba.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
+      stbi_image_free(pixels);
+    }
+  }
+  const uint8_t* At(int x, int y) const { return &rgba[(static_cast<size_t>(y) * w + x) * 4]; }
+};
+
+// The middle of a control placed at (x, y) with a frame of w x h, in view units (pixels at scale 1).
+struct Point
+{
+  int x, y;
+};
+Point Middle(int x, int y, int w, int h) { return {x + w / 2, y + h / 2}; }
+Point StepButton(int i) { return Middle(104 + 63 * i, 455, 52, 40); }
+Point DrumSelect(int ch) { return Middle(105 + 63 * ch, 373, 52, 19); }
+Point ModeButton(int i) { return Middle(104 + 63 * i, 543, 52, 40); }
+Point PatternButton(int i) { return Middle(925 + 60 * (i % 3), 298 + 25 * (i / 3), 52, 19); }
+Point VolumeKnob(int ch) { return Middle(115 + 63 * ch, 232, 30, 30); }
+Point SoloButton(int ch) { return Middle(131 + 63 * ch, 132, 26, 21); }
+Point MuteButton(int ch) { return Middle(104 + 63 * ch, 132, 26, 21); }
+
+class KrellbinderEditorTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    std::string error;
+    mPlugin = HostPlugin::Open(KRB_PLUGIN_BUNDLE, "", error);
+    ASSERT_NE(mPlugin, nullptr) << error;
+    ASSERT_NE(mPlugin->Controller(), nullptr);
+  }
+  void TearDown() override
+  {
+    Close();
+    mPlugin.reset();
+  }
+
+  void Open()
+  {
+    mView = mPlugin->Controller()->createView(Vst::ViewType::kEditor);
+    ASSERT_NE(mView, nullptr);
+    std::string error;
+    mWindow = EditorWindow::Open(mView, error);
+    ASSERT_NE(mWindow, nullptr) << error;
+    // The first ticks deliver the queued state; the groups answer it with their parameters.
+    mWindow->RunFor(200);
+    mPlugin->Handler().Clear();
+  }
+  void Close()
+  {
+    mWindow.reset();
+    if (mView)
+      mView->release();
+    mView = nullptr;
+  }
+  void Click(Point p)
+  {
+    mWindow->Click(p.x, p.y);
+    mWindow->RunFor(100);
+  }
+  SavedState State()
+  {
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(mPlugin->GetState(bytes), kResultOk);
+    return Parse(bytes);
+  }
+  std::optional<double> Edit(Vst::ParamID id) const { return mPlugin->Handler().LastPerformedValue(id); }
+
+  ::testing::AssertionResult PixelIs(Point p, const uint8_t* expected)
+  {
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    if (!mWindow->Capture(rgba, w, h) || p.x >= w || p.y >= h)
+      return ::testing::AssertionFailure() << "no pixel at " << p.x << ", " << p.y;
+    const uint8_t* got = &rgba[(static_cast<size_t>(p.y) * w + p.x) * 4];
+    for (int c = 0; c < 3; ++c)
+      if (std::abs(got[c] - expected[c]) > 8)
+        return ::testing::AssertionFailure() << "pixel (" << p.x << ", " << p.y << ") is " << int(got[0]) << ","
+                                             << int(got[1]) << "," << int(got[2]) << ", expected " << int(expected[0])
+                                             << "," << int(expected[1]) << "," << int(expected[2]);
+    return ::testing::AssertionSuccess();
+  }
+
+  TempConfigHome mHome; // the settings file of every instance in this test goes here
+  std::unique_ptr<HostPlugin> mPlugin;
+  IPlugView* mView = nullptr;
+  std::unique_ptr<EditorWindow> mWindow;
+};
+
+TEST_F(KrellbinderEditorTest, StepsDrumModeAndPatternClicksReachTheCore)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_EQ(mWindow->Width(), 1206);
+  EXPECT_EQ(mWindow->Height(), 616);
+
+  Click(StepButton(0));
+  Click(StepButton(5));
+  EXPECT_EQ(Edit(28), 1.0);
+  EXPECT_EQ(Edit(33), 1.0);
+  SavedState s = State();
+  for (int step = 0; step < 16; ++step)
+    EXPECT_EQ(s.Step(0, 0, step), step == 0 || step == 5) << step;
+
+  // Drum 3: the group sends 1 for its button and 0 for the others; its empty row then clears the
+  // step buttons, without touching drum 0's steps.
+  Click(DrumSelect(3));
+  for (int ch = 0; ch < 12; ++ch)
+    EXPECT_EQ(Edit(44 + ch), ch == 3 ? 1.0 : 0.0) << ch;
+  s = State();
+  EXPECT_EQ(s.selectedDrum, 3);
+  EXPECT_EQ(Edit(28), 0.0);
+  EXPECT_EQ(Edit(33), 0.0);
+  EXPECT_TRUE(s.Step(0, 0, 0) && s.Step(0, 0, 5));
+  EXPECT_FALSE(s.Step(3, 0, 0) || s.Step(3, 0, 5));
+  Click(StepButton(15));
+  EXPECT_TRUE(State().Step(3, 0, 15));
+
+  Click(ModeButton(1));
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(Edit(80 + i), i == 1 ? 1.0 : 0.0) << i;
+  EXPECT_EQ(State().mode, 1);
+
+  Click(PatternButton(4));
+  for (int i = 0; i < 12; ++i)
+    EXPECT_EQ(Edit(122 + i), i == 4 ? 1.0 : 0.0) << i;
+  s = State();
+  EXPECT_EQ(s.pattern, 4);
+  EXPECT_EQ(s.octave, 0);
+  EXPECT_TRUE(mPlugin->Handler().EditsBalanced());
+
+  // Every bitmap frame on the screen follows: step 15 of pattern 4 is empty, so its button is off.
+  const Picture seq("btnSeq.png");
+  EXPECT_TRUE(PixelIs({StepButton(15).x, 455 + 5}, seq.At(26, 5)));
+}
+
+TEST_F(KrellbinderEditorTest, DraggingAVolumeKnobSetsTheChannelsVolume)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  const Point knob = VolumeKnob(2);
+  // Up by 30 pixels: a quarter of the range (gearing 4 on a 30-pixel knob), from 1.0 of 0 to 2.
+  mWindow->Drag(knob.x, knob.y, knob.x, knob.y - 30, 5);
+  mWindow->RunFor(100);
+  ASSERT_TRUE(Edit(146 + 2).has_value());
+  EXPECT_NEAR(*Edit(146 + 2), 0.75, 0.01);
+  EXPECT_EQ(mPlugin->Handler().Count(EHandlerCall::kBeginEdit, 146 + 2), 1u);
+  const SavedState s = State();
+  EXPECT_NEAR(s.volume[2], 1.5, 0.02);
+  EXPECT_DOUBLE_EQ(s.volume[1], 1.0);
+}
+
+TEST_F(KrellbinderEditorTest, SoloAndMuteButtonsSetTheChannelStatesAndTheLamps)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  Click(MuteButton(5));
+  EXPECT_EQ(Edit(110 + 5), 1.0);
+  SavedState s = State();
+  for (int ch = 0; ch < 12; ++ch)
+    EXPECT_EQ(s.channelState[static_cast<size_t>(ch)], ch == 5 ? 1 : 0) << ch;
+
+  Click(SoloButton(2));
+  EXPECT_EQ(Edit(98 + 2), 1.0);
+  s = State();
+  for (int ch = 0; ch < 12; ++ch)
+    EXPECT_EQ(s.channelState[static_cast<size_t>(ch)], ch == 2 ? 3 : ch == 5 ? 1 : 2) << ch;
+
+  // The lamps: solo 2 lit; every other channel's mute lamp lit by the channel states, which send
+  // nothing back to the host.
+  const Picture mute("btnMute.png");
+  const Picture solo("btnSolo.png");
+  EXPECT_TRUE(PixelIs(SoloButton(2), solo.At(13, 21 + 10)));
+  EXPECT_TRUE(PixelIs(MuteButton(0), mute.At(13, 21 + 10)));
+  EXPECT_TRUE(PixelIs(MuteButton(2), mute.At(13, 10)));
+  EXPECT_TRUE(PixelIs(MuteButton(5), mute.At(13, 21 + 10)));
+  EXPECT_FALSE(Edit(110).has_value());
+}
+
+TEST_F(KrellbinderEditorTest, EditorReopensAtTheSavedScale)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  Close();
+  {
+    std::filesystem::create_directories(mHome.SettingsFolder());
+    std::ofstream(mHome.SettingsFile()) << "{\n\t\"guiSize\": \"1.500000\"\n}";
+  }
+  ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_EQ(mWindow->Width(), 1809);
+  EXPECT_EQ(mWindow->Height(), 924);
+  // At scale 1.5 a click lands where the control is drawn: step 2 at 1.5 times its place.
+  const Point step = StepButton(2);
+  mWindow->Click(step.x * 3 / 2, step.y * 3 / 2);
+  mWindow->RunFor(100);
+  EXPECT_EQ(Edit(30), 1.0);
+  Close();
+
+  // The instance remembers its scale and the file gets it when the instance goes.
+  std::filesystem::remove(mHome.SettingsFile());
+  mPlugin.reset();
+  std::ifstream file(mHome.SettingsFile(), std::ios::binary);
+  const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(content, "{\n\t\"guiSize\": \"1.500000\"\n}");
+}
+} // namespace
