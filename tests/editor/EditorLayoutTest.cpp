@@ -174,7 +174,9 @@ TEST_F(EditorLayoutTest, TagsThatDifferFromTheirParameters)
   {
     EXPECT_EQ(g->GetControlWithTag(kCtrlTagStep + i)->GetRECT().L, g->GetControlWithTag(kCtrlTagLed + i)->GetRECT().L);
     if (i < 4)
+    {
       EXPECT_EQ(g->GetControlWithTag(kCtrlTagMode + i)->GetRECT().L, g->GetControlWithTag(kCtrlTagLed + i)->GetRECT().L);
+    }
   }
 }
 
