@@ -17,7 +17,10 @@ public:
   RecordingDelegate() : IGEditorDelegate(kNumParams)
   {
     for (int i = 0; i < kNumParams; ++i)
-      GetParam(i)->InitDouble(("p" + std::to_string(i)).c_str(), 0.0, 0.0, 1.0, 0.0001);
+    {
+      std::string name = std::to_string(i); // (not "p" + ...: GCC 12 warns falsely about that form)
+      GetParam(i)->InitDouble(name.c_str(), 0.0, 0.0, 1.0, 0.0001);
+    }
   }
 
   void OnParamChangeUI(int paramIdx, EParamSource source) override
