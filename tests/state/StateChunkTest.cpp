@@ -435,6 +435,10 @@ TEST_F(StateTest, DamagedChunksAreRejectedAndChangeNothing)
                      c.Path(u"").Double(3.0).Double(2.0).Double(0.1).Double(0.2).Double(0.3).RecordTail();
                    })});
   cases.push_back({"path unit NaN", withFirstRecord([](ChunkBuilder& c) { c.Double(65.0).Double(kNaN).Double(0.0).Double(0.0).RecordTail(); })});
+  for (double unit : {0.5, -0.25, 65536.0})
+    cases.push_back({"path unit 0 inside the path", withFirstRecord([unit](ChunkBuilder& c) {
+                       c.Double(65.0).Double(unit).Double(66.0).Double(0.0).Double(0.0).RecordTail();
+                     })});
   cases.push_back({"path unit beyond 32 bits", withFirstRecord([](ChunkBuilder& c) { c.Double(1e10).Double(0.0).Double(0.0).RecordTail(); })});
   {
     ChunkBuilder chunk;
@@ -459,4 +463,12 @@ TEST_F(StateTest, DamagedChunksAreRejectedAndChangeNothing)
   EXPECT_EQ(plug.UnserializeState(ChunkOf(good), -8), -1);
   EXPECT_EQ(plug.UnserializeState(ChunkOf(good), static_cast<int>(good.size())), -1);
   EXPECT_TRUE(Snapshot(plug) == before);
+}
+
+TEST_F(StateTest, PathUnitsAreTheLowSixteenBitsOfTheWholePart)
+{
+  ChunkBuilder chunk;
+  chunk.FixedPart().Double(65601.0).Double(66.9).Double(-65469.0).Double(0.0).Double(0.0).RecordTail().EmptyRecords(11);
+  ASSERT_EQ(plug.UnserializeState(ChunkOf(chunk.Bytes()), 0), static_cast<int>(chunk.Size()));
+  EXPECT_EQ(plug.mSlots[0].mPath, u"ABC");
 }
