@@ -1,6 +1,7 @@
 #include "SampleSlot.h"
 
 #include <chrono>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <thread>
@@ -12,6 +13,9 @@ namespace
 {
 // A waiting loader polls at this pace; the audio thread lets go within one block.
 constexpr auto kLoaderPollInterval = std::chrono::microseconds(100);
+
+// A NaN or an infinity in a file (a float file can hold them) would reach the host's mix: it plays as 0.
+double FiniteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
 } // namespace
 
 uint32_t ComputePlayLength(int32_t frames, double fraction, uint32_t bufferFrames)
@@ -127,12 +131,12 @@ void SampleSlot::LoadFile(std::u16string path)
         else if (numChannels == 2)
           for (size_t i = 0; i < frames; ++i)
           {
-            buffer[2 * i] = channels[0][i];
-            buffer[2 * i + 1] = channels[1][i];
+            buffer[2 * i] = FiniteOrZero(channels[0][i]);
+            buffer[2 * i + 1] = FiniteOrZero(channels[1][i]);
           }
         else
           for (size_t i = 0; i < frames; ++i)
-            buffer[i] = channels[0][i];
+            buffer[i] = FiniteOrZero(channels[0][i]);
       }
     }
   }
