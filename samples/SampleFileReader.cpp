@@ -20,12 +20,10 @@ int32_t FindChunk(const std::vector<uint8_t>& fileData, std::string_view id, EBy
     if (static_cast<uint64_t>(static_cast<int64_t>(afterSizeField)) >= n)
       return -1;
 
-    const uint8_t* b = fileData.data() + p + 4;
-    const uint32_t size = byteOrder == EByteOrder::kLittleEndian
-      ? (uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24)
-      : (uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24);
+    const uint32_t size = sample_file_detail::ReadU32(fileData, static_cast<int64_t>(p) + 4, byteOrder);
     const int32_t step = static_cast<int32_t>(8u + size + (size & 1u));
-    // A size of 2^31 - 9 or more would not move the walk forward; such a chunk hides the rest.
+    // Sizes from 2^31 - 9 up (short of the few that wrap round to a small step) would stand still or
+    // step back and revisit positions: such a chunk ends the walk.
     if (step <= 0)
       return -1;
     p = static_cast<int32_t>(static_cast<uint32_t>(p) + static_cast<uint32_t>(step));

@@ -3,6 +3,7 @@
 #include "AiffRateTable.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -23,13 +24,23 @@ inline bool HasId(const std::vector<uint8_t>& fileData, int64_t position, std::s
   return BytesInside(fileData, position, 4) && std::memcmp(fileData.data() + position, id.data(), 4) == 0;
 }
 
+// An unsigned number of Bytes bytes at b.
+template <EByteOrder Order, int Bytes>
+inline uint32_t ReadWord(const uint8_t* b)
+{
+  uint32_t word = 0;
+  for (int i = 0; i < Bytes; ++i)
+    word |= uint32_t(b[Order == EByteOrder::kLittleEndian ? i : Bytes - 1 - i]) << (8 * i);
+  return word;
+}
+
 inline uint16_t ReadU16(const std::vector<uint8_t>& fileData, int64_t position, EByteOrder byteOrder)
 {
   if (!BytesInside(fileData, position, 2))
     return 0;
   const uint8_t* b = fileData.data() + position;
-  return byteOrder == EByteOrder::kLittleEndian ? static_cast<uint16_t>(b[0] | b[1] << 8)
-                                                : static_cast<uint16_t>(b[1] | b[0] << 8);
+  return static_cast<uint16_t>(byteOrder == EByteOrder::kLittleEndian ? ReadWord<EByteOrder::kLittleEndian, 2>(b)
+                                                                      : ReadWord<EByteOrder::kBigEndian, 2>(b));
 }
 
 inline uint32_t ReadU32(const std::vector<uint8_t>& fileData, int64_t position, EByteOrder byteOrder)
@@ -37,30 +48,40 @@ inline uint32_t ReadU32(const std::vector<uint8_t>& fileData, int64_t position, 
   if (!BytesInside(fileData, position, 4))
     return 0;
   const uint8_t* b = fileData.data() + position;
-  return byteOrder == EByteOrder::kLittleEndian
-    ? (uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24)
-    : (uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24);
+  return byteOrder == EByteOrder::kLittleEndian ? ReadWord<EByteOrder::kLittleEndian, 4>(b)
+                                                : ReadWord<EByteOrder::kBigEndian, 4>(b);
 }
 
-// The text of an "iXML" chunk: its declared length from textStart, cut at the end of the image.
-// A negative length declares no text.
-inline std::string ChunkText(const std::vector<uint8_t>& fileData, int64_t textStart, int32_t length)
+// The text of the "iXML" chunk at x: its declared length from x + 8, cut at the end of the image.
+// A negative length declares no text, and so does a size field cut off by the end of the image.
+inline std::string IXMLText(const std::vector<uint8_t>& fileData, int32_t x, EByteOrder byteOrder)
 {
-  const int64_t available = static_cast<int64_t>(fileData.size()) - textStart;
-  const int64_t count = std::min<int64_t>(length, available);
+  const int32_t length = static_cast<int32_t>(ReadU32(fileData, static_cast<int64_t>(x) + 4, byteOrder));
+  const int64_t textStart = static_cast<int64_t>(x) + 8;
+  const int64_t count = std::min<int64_t>(length, static_cast<int64_t>(fileData.size()) - textStart);
   if (count <= 0)
     return {};
   return std::string(reinterpret_cast<const char*>(fileData.data() + textStart), static_cast<size_t>(count));
 }
 
-// Appends frameCount interleaved frames to the channels of `channels`: frame k starts at
-// start + k * stride, channel c of it bytesPerSample * c further on. Stops at the first sample
-// whose bytes are not all inside [0, limit) and returns false; what was appended before it stays,
+// Where the interleaved frames stand in the image and how many the header declares.
+struct FrameLayout
+{
+  const uint8_t* mData;
+  int64_t mLimit;      // no byte at or beyond this position is read
+  int64_t mStart;      // position of frame 0
+  int64_t mStride;     // bytes from one frame to the next
+  int64_t mFrameCount; // as declared; zero or less reads nothing
+};
+
+// Appends the layout's frames to the channels of `channels`: frame k starts at
+// mStart + k * mStride, channel c of it bytesPerSample * c further on. Stops at the first sample
+// whose bytes are not all inside [0, mLimit) and returns false; what was appended before it stays,
 // so the channels before the failing one hold one value more than those after it.
 template <typename T, typename Convert>
-bool AppendFrames(std::vector<std::vector<T>>& channels, const uint8_t* data, int64_t limit, int64_t start,
-                  int64_t stride, int64_t bytesPerSample, int64_t frameCount, Convert convert)
+bool AppendFrames(std::vector<std::vector<T>>& channels, const FrameLayout& layout, int64_t bytesPerSample, Convert convert)
 {
+  const auto [data, limit, start, stride, frameCount] = layout;
   if (frameCount <= 0)
     return true;
 
@@ -109,6 +130,76 @@ inline float FloatFromBits(uint32_t bits)
   float value;
   std::memcpy(&value, &bits, sizeof value);
   return value;
+}
+
+// Every 16-bit sample's value, by its bits: a look-up is much cheaper than a division, and the
+// values are the divisions' own, so the result is the same to the last bit.
+template <typename T>
+const std::array<T, 65536>& Int16Values()
+{
+  static const std::array<T, 65536> values = [] {
+    std::array<T, 65536> table{};
+    for (uint32_t bits = 0; bits < 65536; ++bits)
+      table[bits] = static_cast<T>(static_cast<int16_t>(bits) / 32767.0);
+    return table;
+  }();
+  return values;
+}
+
+// How one sample is stored; the byte order is the file's.
+enum class ESampleCoding
+{
+  kUnsigned8, // WAVE: unsigned around 128
+  kSigned8,   // AIFF: two's complement
+  kInt16,
+  kInt24,
+  kInt32,
+  kFloat32
+};
+
+// Converts the declared frames into channels; false when a sample lies outside the image.
+// The divisors are 2^(bits-1) - 1, so full positive scale is exactly 1.0; nothing is clamped.
+template <typename T, EByteOrder Order>
+bool AppendCodedFrames(std::vector<std::vector<T>>& channels, const FrameLayout& f, ESampleCoding coding)
+{
+  switch (coding)
+  {
+  case ESampleCoding::kUnsigned8:
+    return AppendFrames(channels, f, 1,
+                        [](const uint8_t* b) { return static_cast<T>((int32_t(b[0]) - 128) / 127.0); });
+  case ESampleCoding::kSigned8:
+    return AppendFrames(channels, f, 1,
+                        [](const uint8_t* b) { return static_cast<T>(static_cast<int8_t>(b[0]) / 127.0); });
+  case ESampleCoding::kInt16:
+  {
+    const std::array<T, 65536>& values = Int16Values<T>();
+    return AppendFrames(channels, f, 2, [&values](const uint8_t* b) { return values[ReadWord<Order, 2>(b)]; });
+  }
+  case ESampleCoding::kInt24:
+    return AppendFrames(channels, f, 3, [](const uint8_t* b) {
+      return static_cast<T>(SignExtend24(ReadWord<Order, 3>(b)) / 8388607.0);
+    });
+  case ESampleCoding::kInt32:
+    return AppendFrames(channels, f, 4, [](const uint8_t* b) {
+      return static_cast<T>(static_cast<int32_t>(ReadWord<Order, 4>(b)) / 2147483647.0);
+    });
+  case ESampleCoding::kFloat32:
+    return AppendFrames(channels, f, 4,
+                        [](const uint8_t* b) { return static_cast<T>(FloatFromBits(ReadWord<Order, 4>(b))); });
+  }
+  return false;
+}
+
+// The integer coding of a supported bit depth.
+inline ESampleCoding IntegerCoding(int32_t bitDepth, ESampleCoding eightBit)
+{
+  switch (bitDepth)
+  {
+  case 8: return eightBit;
+  case 16: return ESampleCoding::kInt16;
+  case 24: return ESampleCoding::kInt24;
+  default: return ESampleCoding::kInt32;
+  }
 }
 
 inline bool IsSupportedBitDepth(int32_t bitDepth)
@@ -307,40 +398,10 @@ bool SampleFileReader<T>::DecodeWave(const std::vector<uint8_t>& fileData)
   // beyond byte 2^31 is read.
   const int64_t limit = std::min<int64_t>(static_cast<int64_t>(fileData.size()), int64_t(1) << 31);
   const int64_t start = static_cast<int64_t>(d) + 8;
-  const uint8_t* data = fileData.data();
-  bool complete = true;
-  switch (mBitDepth)
-  {
-  case 8:
-    complete = AppendFrames(mSamples, data, limit, start, blockAlign, 1, frameCount,
-                            [](const uint8_t* b) { return static_cast<T>((int32_t(b[0]) - 128) / 127.0); });
-    break;
-  case 16:
-    complete = AppendFrames(mSamples, data, limit, start, blockAlign, 2, frameCount, [](const uint8_t* b) {
-      return static_cast<T>(static_cast<int16_t>(b[0] | b[1] << 8) / 32767.0);
-    });
-    break;
-  case 24:
-    complete = AppendFrames(mSamples, data, limit, start, blockAlign, 3, frameCount, [](const uint8_t* b) {
-      return static_cast<T>(SignExtend24(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16) / 8388607.0);
-    });
-    break;
-  default: // 32
-    if (formatCode == 3)
-    {
-      complete = AppendFrames(mSamples, data, limit, start, blockAlign, 4, frameCount, [](const uint8_t* b) {
-        return static_cast<T>(FloatFromBits(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24));
-      });
-    }
-    else
-    {
-      complete = AppendFrames(mSamples, data, limit, start, blockAlign, 4, frameCount, [](const uint8_t* b) {
-        const uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-        return static_cast<T>(static_cast<int32_t>(bits) / 2147483647.0);
-      });
-    }
-    break;
-  }
+  // Only the 32-bit case looks at the format code: the extensible format is always integer.
+  const ESampleCoding coding = mBitDepth == 32 && formatCode == 3 ? ESampleCoding::kFloat32
+                                                                    : IntegerCoding(mBitDepth, ESampleCoding::kUnsigned8);
+  const bool complete = AppendCodedFrames<T, kOrder>(mSamples, {fileData.data(), limit, start, blockAlign, frameCount}, coding);
   if (!complete)
   {
     ReportError(kReadErrorMessage);
@@ -348,10 +409,7 @@ bool SampleFileReader<T>::DecodeWave(const std::vector<uint8_t>& fileData)
   }
 
   if (x != -1)
-  {
-    const int32_t length = static_cast<int32_t>(ReadU32(fileData, static_cast<int64_t>(x) + 4, kOrder));
-    mIXMLChunk = ChunkText(fileData, static_cast<int64_t>(x) + 8, length);
-  }
+    mIXMLChunk = IXMLText(fileData, x, kOrder);
   return true;
 }
 
@@ -423,40 +481,10 @@ bool SampleFileReader<T>::DecodeAiff(const std::vector<uint8_t>& fileData)
 
   // A negative offset puts the first sample before the image: a read error, not a read.
   const int64_t limit = static_cast<int64_t>(fileData.size());
-  const uint8_t* data = fileData.data();
-  bool complete = true;
-  switch (mBitDepth)
-  {
-  case 8:
-    complete = AppendFrames(mSamples, data, limit, dataStart, frameSize, 1, numFrames,
-                            [](const uint8_t* b) { return static_cast<T>(static_cast<int8_t>(b[0]) / 127.0); });
-    break;
-  case 16:
-    complete = AppendFrames(mSamples, data, limit, dataStart, frameSize, 2, numFrames, [](const uint8_t* b) {
-      return static_cast<T>(static_cast<int16_t>(b[1] | b[0] << 8) / 32767.0);
-    });
-    break;
-  case 24:
-    complete = AppendFrames(mSamples, data, limit, dataStart, frameSize, 3, numFrames, [](const uint8_t* b) {
-      return static_cast<T>(SignExtend24(uint32_t(b[2]) | uint32_t(b[1]) << 8 | uint32_t(b[0]) << 16) / 8388607.0);
-    });
-    break;
-  default: // 32
-    if (isAifc)
-    {
-      complete = AppendFrames(mSamples, data, limit, dataStart, frameSize, 4, numFrames, [](const uint8_t* b) {
-        return static_cast<T>(FloatFromBits(uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24));
-      });
-    }
-    else
-    {
-      complete = AppendFrames(mSamples, data, limit, dataStart, frameSize, 4, numFrames, [](const uint8_t* b) {
-        const uint32_t bits = uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24;
-        return static_cast<T>(static_cast<int32_t>(bits) / 2147483647.0);
-      });
-    }
-    break;
-  }
+  // "AIFC" files store their 32-bit samples as floats, whatever their compression type says.
+  const ESampleCoding coding = mBitDepth == 32 && isAifc ? ESampleCoding::kFloat32
+                                                          : IntegerCoding(mBitDepth, ESampleCoding::kSigned8);
+  const bool complete = AppendCodedFrames<T, kOrder>(mSamples, {fileData.data(), limit, dataStart, frameSize, numFrames}, coding);
   if (!complete)
   {
     ReportError(kReadErrorMessage);
@@ -464,9 +492,6 @@ bool SampleFileReader<T>::DecodeAiff(const std::vector<uint8_t>& fileData)
   }
 
   if (x != -1)
-  {
-    const int32_t length = static_cast<int32_t>(ReadU32(fileData, static_cast<int64_t>(x) + 4, kOrder));
-    mIXMLChunk = ChunkText(fileData, static_cast<int64_t>(x) + 8, length);
-  }
+    mIXMLChunk = IXMLText(fileData, x, kOrder);
   return true;
 }
