@@ -24,9 +24,9 @@ tresult PLUGIN_API HostApplication::createInstance(TUID cid, TUID iid, void** ob
         return kInvalidArgument;
     *obj = nullptr;
     FUnknown* created = nullptr;
-    if (FUnknownPrivate::iidEqual(cid, Vst::IMessage::iid))
+    if (IidEqual(cid, Vst::IMessage::iid.toTUID()))
         created = static_cast<Vst::IMessage*>(new HostMessage);
-    else if (FUnknownPrivate::iidEqual(cid, Vst::IAttributeList::iid))
+    else if (IidEqual(cid, Vst::IAttributeList::iid.toTUID()))
         created = static_cast<Vst::IAttributeList*>(new HostAttributeList);
     else
         return kNoInterface;

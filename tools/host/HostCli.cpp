@@ -10,6 +10,7 @@
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -291,7 +292,7 @@ void PrintInstance(HostPlugin& plugin, std::ostream& out)
         out << "single component\n";
     else
     {
-        TUID cid = {};
+        alignas(8) TUID cid = {};
         plugin.Component()->getControllerClassId(cid);
         out << "separate class " << CidToHex(cid) << "\n";
     }
@@ -634,7 +635,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (args.empty())
             Usage("no command given");
         const std::string& command = args[0];
-        if (command == "--help" || command == "-h" || command == "help")
+        const bool help = std::find_if(args.begin(), args.end(), [](const std::string& arg) {
+                              return arg == "--help" || arg == "-h";
+                          }) != args.end();
+        if (help || command == "help")
         {
             out << kHelp;
             return kExitOk;

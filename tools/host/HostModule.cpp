@@ -179,7 +179,7 @@ const ClassInfo* HostModule::FindClass(const std::string& selector, std::string&
         error = "no class with index " + selector + " (the factory has " + std::to_string(mClasses.size()) + ")";
         return nullptr;
     }
-    TUID cid;
+    alignas(8) TUID cid;
     if (HexToCid(selector, cid))
     {
         if (const ClassInfo* info = FindClass(cid))
@@ -195,7 +195,7 @@ const ClassInfo* HostModule::FindClass(const std::string& selector, std::string&
 const ClassInfo* HostModule::FindClass(const TUID cid) const
 {
     for (const ClassInfo& info : mClasses)
-        if (FUnknownPrivate::iidEqual(info.mCid, cid))
+        if (IidEqual(info.mCid, cid))
             return &info;
     return nullptr;
 }

@@ -27,7 +27,8 @@ struct FactoryInfo
 struct ClassInfo
 {
     int mIndex = 0;
-    Steinberg::TUID mCid = {};
+    // Aligned: plug-ins compare ids with the SDK's iidEqual, which reads them as uint64 values.
+    alignas(8) Steinberg::TUID mCid = {};
     std::string mCidHex;
     Steinberg::int32 mCardinality = 0;
     std::string mCategory;

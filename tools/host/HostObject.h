@@ -5,9 +5,17 @@
 #include "pluginterfaces/base/funknown.h"
 
 #include <atomic>
+#include <cstring>
 #include <tuple>
 
 namespace krb::host {
+
+// Compares two 16-byte ids. The SDK's iidEqual reads them as two uint64 values, which is
+// undefined for the unaligned ids a plug-in may hand over.
+inline bool IidEqual(const void* a, const void* b)
+{
+    return std::memcmp(a, b, sizeof(Steinberg::TUID)) == 0;
+}
 
 template <typename... Interfaces>
 class InterfaceList : public Interfaces...
@@ -17,16 +25,16 @@ public:
     void* FindInterface(const Steinberg::TUID iid)
     {
         using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
-        if (Steinberg::FUnknownPrivate::iidEqual(iid, Steinberg::FUnknown::iid))
+        if (IidEqual(iid, Steinberg::FUnknown::iid.toTUID()))
             return static_cast<Steinberg::FUnknown*>(static_cast<First*>(this));
         void* found = nullptr;
-        ((found == nullptr && Steinberg::FUnknownPrivate::iidEqual(iid, Interfaces::iid)
-              ? (found = static_cast<Interfaces*>(this), true)
-              : false),
-         ...);
+        auto consider = [&](void* candidate, const Steinberg::FUID& id) {
+            if (found == nullptr && IidEqual(iid, id.toTUID()))
+                found = candidate;
+        };
+        (consider(static_cast<Interfaces*>(this), Interfaces::iid), ...);
         return found;
     }
-
 };
 
 // A reference-counted object made with new (start count 1, use Steinberg::owned()); it deletes

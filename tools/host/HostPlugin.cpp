@@ -96,7 +96,7 @@ bool HostPlugin::Initialize(std::string& error)
     else
     {
         mSingleComponent = false;
-        TUID controllerCid = {};
+        alignas(8) TUID controllerCid = {};
         if (mComponent->getControllerClassId(controllerCid) == kResultOk && !IsNullCid(controllerCid))
         {
             obj = nullptr;

@@ -62,6 +62,7 @@ void HostProcessing::BuildBusSet(BusSet& set, Vst::BusDirection dir)
         set.mStorage32.assign(storage, std::vector<float>(std::max<std::size_t>(frames, 1), 0.0f));
     set.mPointers32.resize(static_cast<std::size_t>(count));
     set.mPointers64.resize(static_cast<std::size_t>(count));
+    set.mNullPointers.resize(static_cast<std::size_t>(count));
     set.mBuses.resize(static_cast<std::size_t>(count));
     for (int32 i = 0; i < count; ++i)
     {
@@ -77,6 +78,7 @@ void HostProcessing::BuildBusSet(BusSet& set, Vst::BusDirection dir)
         // The channel array must exist even for a bus with no channels.
         set.mPointers32[bus].push_back(nullptr);
         set.mPointers64[bus].push_back(nullptr);
+        set.mNullPointers[bus].assign(static_cast<std::size_t>(set.mChannels[bus]) + 1, nullptr);
         Vst::AudioBusBuffers& buffers = set.mBuses[bus];
         buffers.numChannels = set.mChannels[bus];
         buffers.silenceFlags = 0;
@@ -126,23 +128,34 @@ void HostProcessing::SetProjectTime(int64 samples)
     mContext.barPositionMusic = barLength > 0 ? std::floor(mContext.projectTimeMusic / barLength) * barLength : 0.0;
 }
 
+void HostProcessing::PointBuffers(BusSet& set, Vst::BusDirection dir)
+{
+    for (std::size_t bus = 0; bus < set.mBuses.size(); ++bus)
+    {
+        Vst::AudioBusBuffers& buffers = set.mBuses[bus];
+        buffers.numChannels = set.mChannels[bus];
+        if (mNullInactive && !mPlugin.IsBusActive(Vst::kAudio, dir, static_cast<int32>(bus)))
+            buffers.channelBuffers32 = set.mNullPointers[bus].data();
+        else if (mSampleSize == Vst::kSample64)
+            buffers.channelBuffers64 = set.mPointers64[bus].data();
+        else
+            buffers.channelBuffers32 = set.mPointers32[bus].data();
+    }
+}
+
 Vst::ProcessData& HostProcessing::PrepareBlock(int32 numSamples)
 {
     const auto frames = static_cast<std::size_t>(std::clamp<int32>(numSamples, 0, mMaxBlockSize));
-    for (std::size_t bus = 0; bus < mOutputs.mBuses.size(); ++bus)
-    {
-        mOutputs.mBuses[bus].silenceFlags = 0;
-        mOutputs.mBuses[bus].numChannels = mOutputs.mChannels[bus];
-    }
+    PointBuffers(mOutputs, Vst::kOutput);
+    PointBuffers(mInputs, Vst::kInput);
+    for (auto& bus : mOutputs.mBuses)
+        bus.silenceFlags = 0;
     for (auto& channel : mOutputs.mStorage32)
         std::fill(channel.begin(), channel.begin() + static_cast<std::ptrdiff_t>(frames), static_cast<float>(mOutputFill));
     for (auto& channel : mOutputs.mStorage64)
         std::fill(channel.begin(), channel.begin() + static_cast<std::ptrdiff_t>(frames), mOutputFill);
     for (std::size_t bus = 0; bus < mInputs.mBuses.size(); ++bus)
-    {
         mInputs.mBuses[bus].silenceFlags = mInputs.mSilence[bus];
-        mInputs.mBuses[bus].numChannels = mInputs.mChannels[bus];
-    }
 
     mOutputEvents.Clear();
     mOutputChanges.Clear();

@@ -65,6 +65,8 @@ public:
     // Value written into every output sample before each block (0 by default); a sentinel shows
     // samples the plug-in left unwritten.
     void SetOutputFill(double value) { mOutputFill = value; }
+    // Inactive audio buses get null channel buffers (allowed by the SDK) instead of real ones.
+    void SetInactiveBusBuffersNull(bool nullBuffers) { mNullInactive = nullBuffers; }
 
     // Audio thread: no allocation. numSamples must not exceed the maximum block size.
     Steinberg::tresult Process(Steinberg::int32 numSamples);
@@ -100,12 +102,14 @@ private:
         std::vector<std::vector<double>> mStorage64;
         std::vector<std::vector<float*>> mPointers32; // per bus
         std::vector<std::vector<double*>> mPointers64;
+        std::vector<std::vector<float*>> mNullPointers; // per bus, all null (either sample size)
         std::vector<Steinberg::Vst::AudioBusBuffers> mBuses;
         std::vector<Steinberg::uint64> mSilence; // silence flags to hand in (inputs)
         std::vector<std::size_t> mFirstChannel;  // storage index of each bus's channel 0
     };
 
     void BuildBusSet(BusSet& set, Steinberg::Vst::BusDirection dir);
+    void PointBuffers(BusSet& set, Steinberg::Vst::BusDirection dir);
     void ResetContext();
 
     HostPlugin& mPlugin;
@@ -124,6 +128,7 @@ private:
     Steinberg::Vst::ProcessContext mContext{};
     bool mContextEnabled = true;
     double mOutputFill = 0.0;
+    bool mNullInactive = false;
     Steinberg::Vst::ProcessData mData;
     Steinberg::int64 mBlocks = 0;
 };

@@ -28,8 +28,17 @@ public:
         U16(static_cast<std::uint16_t>(v));
         U16(static_cast<std::uint16_t>(v >> 16));
     }
-    void Tag(const char* tag) { mBytes.insert(mBytes.end(), tag, tag + 4); }
-    std::vector<std::uint8_t>& Bytes() { return mBytes; }
+    void Tag(const char* tag)
+    {
+        for (int i = 0; i < 4; ++i)
+            mBytes.push_back(static_cast<std::uint8_t>(tag[i]));
+    }
+    void Bytes(const std::uint8_t* bytes, std::size_t count)
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            mBytes.push_back(bytes[i]);
+    }
+    const std::vector<std::uint8_t>& Data() const { return mBytes; }
 
 private:
     std::vector<std::uint8_t> mBytes;
@@ -92,7 +101,7 @@ bool WriteWav(const std::filesystem::path& path, const std::vector<const std::ve
         header.U16(0x0000);
         header.U16(0x0010);
         const std::uint8_t tail[8] = {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-        header.Bytes().insert(header.Bytes().end(), tail, tail + 8);
+        header.Bytes(tail, 8);
     }
     else if (isFloat)
         header.U16(0);
@@ -111,7 +120,7 @@ bool WriteWav(const std::filesystem::path& path, const std::vector<const std::ve
         error = "cannot create " + PathToUtf8(path);
         return false;
     }
-    file.write(reinterpret_cast<const char*>(header.Bytes().data()), static_cast<std::streamsize>(header.Bytes().size()));
+    file.write(reinterpret_cast<const char*>(header.Data().data()), static_cast<std::streamsize>(header.Data().size()));
 
     // Written in slices of frames so a long file needs no full interleaved copy.
     constexpr std::int64_t kSliceFrames = 4096;
