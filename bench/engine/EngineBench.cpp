@@ -86,9 +86,14 @@ public:
   {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs)
-      if (!run.error_occurred && run.iterations > 0)
-        mNsPerFrame[run.benchmark_name()] =
-          run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit) / kBlock;
+    {
+      // With repetitions, the mean stands for the benchmark.
+      const bool aggregate = run.run_type == Run::RT_Aggregate;
+      if (run.error_occurred || (aggregate && run.aggregate_name != "mean") || (!aggregate && run.iterations <= 0))
+        continue;
+      mNsPerFrame[run.run_name.function_name] =
+        run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit) / kBlock;
+    }
   }
   void Finalize() override
   {
