@@ -1,6 +1,7 @@
 #include "SampleSlot.h"
 
 #include <chrono>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <thread>
@@ -12,6 +13,9 @@ namespace
 {
 // A waiting loader polls at this pace; the audio thread lets go within one block.
 constexpr auto kLoaderPollInterval = std::chrono::microseconds(100);
+
+// A NaN or an infinity in a file (a float file can hold them) would reach the host's mix: it plays as 0.
+double FiniteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
 } // namespace
 
 uint32_t ComputePlayLength(int32_t frames, double fraction, uint32_t bufferFrames)
@@ -109,7 +113,6 @@ void SampleSlot::LoadFile(std::u16string path)
     loaded = mReader.Load(utf8Path);
     const auto& channels = mReader.mSamples;
     const size_t frames = channels.empty() ? 0 : channels[0].size();
-    mDecodedFrames.store(static_cast<int32_t>(static_cast<uint32_t>(frames)), std::memory_order_relaxed);
     if (loaded)
     {
       // A file of three or more channels plays its channel 0 alone, like a mono file.
@@ -127,12 +130,12 @@ void SampleSlot::LoadFile(std::u16string path)
         else if (numChannels == 2)
           for (size_t i = 0; i < frames; ++i)
           {
-            buffer[2 * i] = channels[0][i];
-            buffer[2 * i + 1] = channels[1][i];
+            buffer[2 * i] = FiniteOrZero(channels[0][i]);
+            buffer[2 * i + 1] = FiniteOrZero(channels[1][i]);
           }
         else
           for (size_t i = 0; i < frames; ++i)
-            buffer[i] = channels[0][i];
+            buffer[i] = FiniteOrZero(channels[0][i]);
       }
     }
   }
@@ -175,7 +178,10 @@ void SampleSlot::ReplaceBuffer(std::unique_ptr<double[]> buffer, uint32_t size, 
 void SampleSlot::SetLengthFraction(double fraction)
 {
   mLengthFraction.store(fraction, std::memory_order_relaxed);
-  mPlayLength.store(ComputePlayLength(DecodedFrames(), fraction, Frames()), std::memory_order_relaxed);
+  // The frames of the buffer that plays, not of the last file read: after a failed reload of a
+  // restored channel the two differ, and the restored sample must stay audible.
+  const uint32_t frames = Frames();
+  mPlayLength.store(ComputePlayLength(static_cast<int32_t>(frames), fraction, frames), std::memory_order_relaxed);
 }
 
 void SampleSlot::StepPosition()

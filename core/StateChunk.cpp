@@ -175,8 +175,9 @@ struct StoredState
   std::array<StoredChannel, kNumDrums> mChannels;
 };
 
-// Reads a path: doubles up to the first 0.0, each one UTF-16 unit. A value that cannot be a unit
-// (not finite, beyond 32 bits) or a path that runs to the end of the chunk rejects the chunk.
+// Reads a path: doubles up to the first 0.0, each one UTF-16 unit (the low 16 bits of its whole part).
+// A value that cannot be a unit (not finite, beyond 32 bits, or giving the unit 0) or a path that runs
+// to the end of the chunk rejects the chunk.
 bool ReadPath(ChunkReader& reader, std::u16string& path)
 {
   path.clear();
@@ -189,7 +190,11 @@ bool ReadPath(ChunkReader& reader, std::u16string& path)
       return true;
     if (!(value > -2147483649.0 && value < 2147483648.0))
       return false;
-    path += static_cast<char16_t>(static_cast<uint32_t>(static_cast<int32_t>(value)) & 0xFFFF);
+    const auto unit = static_cast<char16_t>(static_cast<uint32_t>(static_cast<int32_t>(value)) & 0xFFFF);
+    // A unit 0 inside a path would be saved as the path's end and shift everything after it.
+    if (unit == 0)
+      return false;
+    path += unit;
   }
 }
 

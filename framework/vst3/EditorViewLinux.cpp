@@ -73,11 +73,7 @@ public:
 class LinuxEditorViewPlatform final : public EditorViewPlatform
 {
 public:
-  ~LinuxEditorViewPlatform() override
-  {
-    Stop();
-    ReleaseRunLoop();
-  }
+  ~LinuxEditorViewPlatform() override { Stop(); }
 
   bool Prepare(IPlugFrame* frame) override
   {
@@ -147,6 +143,8 @@ public:
       (*timer)->release();
       *timer = nullptr;
     }
+    // The run loop belongs to the host's frame, which may go as soon as the view is removed.
+    ReleaseRunLoop();
   }
 
 private:
