@@ -35,4 +35,6 @@ if(WIN32)
   # Only system DLLs at run time: the compiler's runtime is linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
-include(${CMAKE_CURRENT_LIST_DIR}/KrbPluginBundle.cmake)
+
+include(${CMAKE_CURRENT_LIST_DIR}/KrbBundle.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/KrbVst3Sdk.cmake)

@@ -1,7 +1,9 @@
-// Defines the interface IDs of the VST3 interfaces that the framework implements or calls.
+// Defines, once for every program of the project, the interface IDs of the VST3 interfaces that the
+// plug-in and the command-line host implement or call. The SDK only declares them.
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
+#include "pluginterfaces/vst/ivstattributes.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
@@ -10,7 +12,9 @@
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
+#include "pluginterfaces/vst/ivstpluginterfacesupport.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
+#include "pluginterfaces/vst/ivstunits.h"
 
 namespace Steinberg {
 DEF_CLASS_IID(IPlugView)
@@ -20,17 +24,23 @@ namespace Vst {
 DEF_CLASS_IID(IComponent)
 DEF_CLASS_IID(IAudioProcessor)
 DEF_CLASS_IID(IProcessContextRequirements)
+DEF_CLASS_IID(IAudioPresentationLatency)
 DEF_CLASS_IID(IEditController)
 DEF_CLASS_IID(IEditController2)
+DEF_CLASS_IID(IMidiMapping)
 DEF_CLASS_IID(IComponentHandler)
 DEF_CLASS_IID(IComponentHandler2)
-DEF_CLASS_IID(IMidiMapping)
+DEF_CLASS_IID(IComponentHandlerBusActivation)
+DEF_CLASS_IID(IHostApplication)
+DEF_CLASS_IID(IEventList)
 DEF_CLASS_IID(IParameterChanges)
 DEF_CLASS_IID(IParamValueQueue)
-DEF_CLASS_IID(IEventList)
 DEF_CLASS_IID(IConnectionPoint)
 DEF_CLASS_IID(IMessage)
 DEF_CLASS_IID(IAttributeList)
-DEF_CLASS_IID(IHostApplication)
+DEF_CLASS_IID(IStreamAttributes)
+DEF_CLASS_IID(IPlugInterfaceSupport)
+DEF_CLASS_IID(IUnitInfo)
+DEF_CLASS_IID(IUnitHandler)
 } // namespace Vst
 } // namespace Steinberg

@@ -1,0 +1,3 @@
+#include "SamplePath.h"
+
+char16_t PathSeparator() { return u'\\'; }

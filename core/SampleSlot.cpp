@@ -1,0 +1,190 @@
+#include "SampleSlot.h"
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <new>
+#include <thread>
+
+#include "SamplePath.h"
+#include "platform/DebugOutput.h"
+
+namespace
+{
+// A waiting loader polls at this pace; the audio thread lets go within one block.
+constexpr auto kLoaderPollInterval = std::chrono::microseconds(100);
+
+// A NaN or an infinity in a file (a float file can hold them) would reach the host's mix: it plays as 0.
+double FiniteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
+} // namespace
+
+uint32_t ComputePlayLength(int32_t frames, double fraction, uint32_t bufferFrames)
+{
+  // The count passes through a 32-bit float on purpose: long samples lose their low bits here, so
+  // the same length comes out wherever the rule is applied.
+  const float framesAsFloat = static_cast<float>(frames);
+  const double product = static_cast<double>(framesAsFloat) * fraction;
+  if (!(product > 0.0))
+    return 0;
+  if (product >= static_cast<double>(bufferFrames))
+    return bufferFrames;
+  return static_cast<uint32_t>(product);
+}
+
+SampleSlot::~SampleSlot()
+{
+  // The buffer goes first; the reader and then the path follow as members.
+  mBuffer.reset();
+}
+
+SampleSlot::SampleView SampleSlot::BeginAudioRead()
+{
+  // Both accesses are sequentially consistent: either this block sees mLoading raised, or the loader
+  // sees mAudioReading set and waits for EndAudioRead before it touches the buffer.
+  mAudioReading.store(true, std::memory_order_seq_cst);
+  if (mLoading.load(std::memory_order_seq_cst))
+  {
+    mAudioReading.store(false, std::memory_order_release);
+    return {};
+  }
+  const int32_t numChannels = mNumChannels.load(std::memory_order_relaxed) == 2 ? 2 : 1;
+  return {mBuffer.get(), FramesOf(mSize.load(std::memory_order_relaxed), numChannels), numChannels};
+}
+
+void SampleSlot::BeginLoad()
+{
+  bool expected = false;
+  // A second loader of the same slot (OnReset on the processing thread beside a reaction on the main
+  // thread) waits for the first instead of sharing the reader and the buffer with it.
+  while (!mLoading.compare_exchange_weak(expected, true, std::memory_order_seq_cst))
+  {
+    expected = false;
+    std::this_thread::sleep_for(kLoaderPollInterval);
+  }
+}
+
+void SampleSlot::WaitForAudioRelease()
+{
+  // Acquire pairs with EndAudioRead's release: the audio thread's last reads of the old buffer come
+  // before anything this thread does to it.
+  while (mAudioReading.load(std::memory_order_seq_cst))
+    std::this_thread::sleep_for(kLoaderPollInterval);
+}
+
+void SampleSlot::EndLoad()
+{
+  // Release: the buffer, its size and channel count are in place before the audio thread may read.
+  mLoading.store(false, std::memory_order_release);
+}
+
+void SampleSlot::ApplyPlayLengthAfterLoad()
+{
+  const uint32_t frames = Frames();
+  const double fraction = mLengthFraction.load(std::memory_order_relaxed);
+  // At full length the whole buffer plays, whatever a 32-bit float would make of its frame count.
+  const uint32_t playLength =
+    fraction >= 1.0 ? frames : ComputePlayLength(static_cast<int32_t>(frames), fraction, frames);
+  mPlayLength.store(playLength, std::memory_order_relaxed);
+}
+
+void SampleSlot::InstallBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels)
+{
+  if (!buffer)
+    size = 0;
+  mBuffer = std::move(buffer);
+  mSize.store(size, std::memory_order_relaxed);
+  mNumChannels.store(numChannels == 2 ? 2 : 1, std::memory_order_relaxed);
+  mPosition.store(size, std::memory_order_relaxed); // idle: the sample sounds at the next hit
+  ApplyPlayLengthAfterLoad();
+}
+
+void SampleSlot::LoadFile(std::u16string path)
+{
+  BeginLoad();
+
+  bool loaded = false;
+  std::unique_ptr<double[]> buffer;
+  uint32_t size = 0;
+  int32_t numChannels = 1;
+  std::string utf8Path;
+  try
+  {
+    utf8Path = Utf16ToUtf8(path);
+    loaded = mReader.Load(utf8Path);
+    const auto& channels = mReader.mSamples;
+    const size_t frames = channels.empty() ? 0 : channels[0].size();
+    mDecodedFrames.store(static_cast<int32_t>(static_cast<uint32_t>(frames)), std::memory_order_relaxed);
+    if (loaded)
+    {
+      // A file of three or more channels plays its channel 0 alone, like a mono file.
+      numChannels = channels.size() == 2 ? 2 : 1;
+      const size_t values = frames * static_cast<size_t>(numChannels);
+      if (values > std::numeric_limits<uint32_t>::max())
+        loaded = false; // more than a 32-bit size can count
+      else
+      {
+        size = static_cast<uint32_t>(values);
+        // The new buffer is made before the old one is let go, so a failed allocation keeps the old.
+        buffer.reset(new (std::nothrow) double[values > 0 ? values : 1]);
+        if (!buffer)
+          loaded = false;
+        else if (numChannels == 2)
+          for (size_t i = 0; i < frames; ++i)
+          {
+            buffer[2 * i] = FiniteOrZero(channels[0][i]);
+            buffer[2 * i + 1] = FiniteOrZero(channels[1][i]);
+          }
+        else
+          for (size_t i = 0; i < frames; ++i)
+            buffer[i] = FiniteOrZero(channels[0][i]);
+      }
+    }
+  }
+  catch (const std::exception&)
+  {
+    loaded = false; // out of memory while decoding: the slot keeps what it had
+  }
+
+  WaitForAudioRelease();
+  if (loaded)
+    InstallBuffer(std::move(buffer), size, numChannels);
+  else
+  {
+    try
+    {
+      const std::string first = "File not found or couldn't be read '" + utf8Path + "' Using current buffer instead\n";
+      const std::string second = "mSize is '" + std::to_string(mSize.load(std::memory_order_relaxed)) + "'\n";
+      OutputDebugText(first.c_str());
+      OutputDebugText(second.c_str());
+    }
+    catch (const std::exception&)
+    {
+    }
+    mPosition.store(mSize.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    ApplyPlayLengthAfterLoad();
+  }
+  // A failed load takes the new path too, so the channel's label names the file that failed.
+  mPath = std::move(path);
+  EndLoad();
+}
+
+void SampleSlot::ReplaceBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels)
+{
+  BeginLoad();
+  WaitForAudioRelease();
+  InstallBuffer(std::move(buffer), size, numChannels);
+  EndLoad();
+}
+
+void SampleSlot::SetLengthFraction(double fraction)
+{
+  mLengthFraction.store(fraction, std::memory_order_relaxed);
+  mPlayLength.store(ComputePlayLength(DecodedFrames(), fraction, Frames()), std::memory_order_relaxed);
+}
+
+void SampleSlot::StepPosition()
+{
+  uint32_t position = mPosition.load(std::memory_order_relaxed);
+  StepPosition(mPitch.load(std::memory_order_relaxed), position, mPitchCounter);
+  mPosition.store(position, std::memory_order_relaxed);
+}

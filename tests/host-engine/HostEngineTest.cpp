@@ -1,0 +1,295 @@
+// The drum engine as a host hears it: the built bundle, loaded by the command-line host's library,
+// set up through a saved state (kit, pattern, mode) and rendered bus by bus, sample by sample.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HostPlugin.h"
+#include "HostProcessing.h"
+#include "KitState.h"
+#include "TestFiles.h"
+
+using namespace Steinberg;
+using krb::host::EBusSelection;
+using krb::host::HostPlugin;
+using krb::host::HostProcessing;
+using krb_test::Ramp;
+using krb_test::TempFolder;
+using krb_test::WriteFloatWav;
+
+namespace
+{
+constexpr int kModeStop = 0;
+constexpr int kModeRun = 1;
+constexpr int kModeHostSync = 2;
+constexpr int kModeMidi = 3;
+constexpr Vst::ParamID kModeButton = 80;
+constexpr int kBlock = 512;
+
+double Out(double sample, double gain, double velocity, double masterVolume = 1.0)
+{
+  return sample * gain * velocity / 127.0 * masterVolume;
+}
+
+class HostEngine : public testing::Test
+{
+protected:
+  // Writes a ramp file for drum k and puts it, with its samples, into the state.
+  std::vector<std::vector<float>> AddDrum(int k, int numChannels, uint32_t frames)
+  {
+    auto channels = Ramp(numChannels, frames);
+    const auto path = mFolder / ("drum" + std::to_string(k) + ".wav");
+    WriteFloatWav(path, channels);
+    kitgen::KitChannel& channel = mState.mChannels[static_cast<size_t>(k)];
+    channel.mPath = path.u16string();
+    channel.mNumChannels = numChannels == 2 ? 2 : 1;
+    channel.mSamples.clear();
+    for (uint32_t f = 0; f < frames; ++f)
+      for (int c = 0; c < channel.mNumChannels; ++c)
+        channel.mSamples.push_back(channels[static_cast<size_t>(c)][f]);
+    return channels;
+  }
+  void SetStep(int drum, int slot, int step) { mState.mPatterns[static_cast<size_t>(drum)][static_cast<size_t>(slot)][static_cast<size_t>(step)] = 1; }
+
+  // Opens the bundle, restores the state, activates the buses and starts processing.
+  void Start(EBusSelection buses = EBusSelection::kAll, double sampleRate = 44100.0)
+  {
+    std::string error;
+    mPlugin = HostPlugin::Open(KRB_BUNDLE, "", error);
+    ASSERT_TRUE(mPlugin) << error;
+    ASSERT_EQ(mPlugin->SetState(kitgen::EncodeState(mState)), kResultOk);
+    mPlugin->ActivateBuses(buses);
+    mProcessing = std::make_unique<HostProcessing>(*mPlugin);
+    ASSERT_EQ(mProcessing->Setup(sampleRate, kBlock, Vst::kSample64), kResultOk);
+    mProcessing->SetTempo(120.0);
+    mProcessing->SetPlaying(true);
+    ASSERT_EQ(mPlugin->SetActive(true), kResultOk);
+    ASSERT_EQ(mPlugin->SetProcessing(true), kResultOk);
+    mRendered.assign(24, {});
+  }
+  void TearDown() override
+  {
+    if (mPlugin)
+    {
+      mPlugin->SetProcessing(false);
+      mPlugin->SetActive(false);
+    }
+    mProcessing.reset();
+    mPlugin.reset();
+  }
+
+  void Block(int frames = kBlock)
+  {
+    ASSERT_EQ(mProcessing->Process(frames), kResultOk);
+    for (int bus = 0; bus < 12; ++bus)
+      for (int c = 0; c < 2; ++c)
+        for (int f = 0; f < frames; ++f)
+          mRendered[static_cast<size_t>(2 * bus + c)].push_back(mProcessing->OutputSample(bus, c, f));
+  }
+  void Frames(int total)
+  {
+    for (int done = 0; done < total; done += kBlock)
+      Block(std::min(kBlock, total - done));
+  }
+  long FirstSound(int channel, size_t from = 0) const
+  {
+    const auto& out = mRendered[static_cast<size_t>(channel)];
+    for (size_t f = from; f < out.size(); ++f)
+      if (out[f] != 0.0)
+        return static_cast<long>(f);
+    return -1;
+  }
+  void SetModeFromController(int mode)
+  {
+    ASSERT_NE(mPlugin->Controller(), nullptr);
+    ASSERT_EQ(mPlugin->Controller()->setParamNormalized(kModeButton + static_cast<Vst::ParamID>(mode), 1.0), kResultOk);
+  }
+
+  TempFolder mFolder;
+  kitgen::KitState mState;
+  std::unique_ptr<HostPlugin> mPlugin;
+  std::unique_ptr<HostProcessing> mProcessing;
+  std::vector<std::vector<double>> mRendered;
+};
+} // namespace
+
+TEST_F(HostEngine, BusesAreNamedAfterTheDrums)
+{
+  Start();
+  const char* const names[] = {"Kick",          "Side Stick",    "Acoustic Snare", "Hand Clap",
+                               "Electric Snare", "Low Floor Tom", "Closed Hi-Hat",  "High Floor Tom",
+                               "Pedal Hi-Hat",  "Low Tom",       "Open Hi-Hat",    "Low Middle Tom"};
+  const auto buses = mPlugin->Buses(Vst::kAudio, Vst::kOutput);
+  ASSERT_EQ(buses.size(), 12u);
+  for (size_t b = 0; b < buses.size(); ++b)
+  {
+    EXPECT_EQ(buses[b].mName, names[b]);
+    EXPECT_EQ(buses[b].mChannelCount, 2);
+  }
+  EXPECT_EQ(mPlugin->Buses(Vst::kAudio, Vst::kInput).size(), 0u);
+  EXPECT_EQ(mPlugin->Buses(Vst::kEvent, Vst::kInput).size(), 1u);
+}
+
+TEST_F(HostEngine, StopModeIsSilent)
+{
+  AddDrum(0, 2, 1000);
+  SetStep(0, 0, 0);
+  mState.mMode = kModeStop;
+  Start();
+  mProcessing->InputEvents().AddNoteOn(0, 36, 1.0f);
+  Frames(3 * kBlock);
+  for (int c = 0; c < 24; ++c)
+    EXPECT_EQ(FirstSound(c), -1) << c;
+}
+
+TEST_F(HostEngine, RunModeHitsAtFrameZeroAndSixteenStepsLater)
+{
+  const auto ramp = AddDrum(0, 2, 300);
+  SetStep(0, 0, 0);
+  mState.mMode = kModeRun;
+  Start();
+  Frames(88200 + kBlock);
+  for (size_t f = 0; f < 300; ++f)
+  {
+    ASSERT_EQ(mRendered[0][f], Out(ramp[0][f], 1.0, 100.0)) << f;
+    ASSERT_EQ(mRendered[1][f], Out(ramp[1][f], 1.0, 100.0)) << f;
+  }
+  EXPECT_EQ(FirstSound(0, 300), 88200);
+  for (size_t f = 0; f < 300; ++f)
+    ASSERT_EQ(mRendered[1][88200 + f], Out(ramp[1][f], 1.0, 100.0)) << f;
+}
+
+TEST_F(HostEngine, RunModeFromTheControllersModeButton)
+{
+  AddDrum(5, 1, 100);
+  SetStep(5, 0, 0);
+  mState.mMode = kModeStop;
+  Start();
+  Block();
+  EXPECT_EQ(FirstSound(10), -1);
+  SetModeFromController(kModeRun);
+  Block();
+  EXPECT_EQ(FirstSound(10), kBlock);
+}
+
+TEST_F(HostEngine, SwingDelaysOddStepsBy1378Frames)
+{
+  const auto ramp = AddDrum(0, 1, 2000);
+  AddDrum(1, 1, 2000);
+  SetStep(0, 0, 1);
+  SetStep(1, 0, 1);
+  mState.mChannels[0].mSwing = true;
+  mState.mMasterSwing = 1.0;
+  mState.mMode = kModeRun;
+  Start();
+  Frames(5512 + 2000);
+  EXPECT_EQ(FirstSound(0), 5512 + 1378);
+  EXPECT_EQ(mRendered[0][5512 + 1378], Out(ramp[0][0], 1.0, 100.0));
+  EXPECT_EQ(FirstSound(2), 5512);
+}
+
+TEST_F(HostEngine, HostSyncFollowsTheTransport)
+{
+  const auto ramp = AddDrum(0, 1, 700);
+  SetStep(0, 0, 4);
+  mState.mMode = kModeHostSync;
+  Start();
+  mProcessing->SetPlaying(false);
+  mProcessing->InputEvents().AddNoteOn(100, 36, 1.0f);
+  Frames(10 * kBlock);
+  EXPECT_EQ(FirstSound(0), -1); // silent, and the clock stands
+
+  // The note was taken up: the voice sounds from its start as soon as the transport runs; the
+  // clock starts there too, so step 4 follows four steps later.
+  mProcessing->SetPlaying(true);
+  Frames(4 * 5513 + kBlock);
+  const size_t start = 10 * kBlock;
+  EXPECT_EQ(FirstSound(0), static_cast<long>(start));
+  EXPECT_EQ(mRendered[0][start], Out(ramp[0][0], 1.0, 127.0));
+  EXPECT_EQ(FirstSound(0, start + 700), static_cast<long>(start + 2 * 5512 + 2 * 5513));
+}
+
+TEST_F(HostEngine, MidiNotesPlayAtTheirOffsetWithTheirVelocity)
+{
+  const auto ramp = AddDrum(3, 2, 200);
+  mState.mMode = kModeMidi;
+  Start();
+  mProcessing->InputEvents().AddNoteOn(123, 39, 1.0f);
+  Block();
+  EXPECT_EQ(FirstSound(6), 123);
+  for (size_t f = 0; f < 200; ++f)
+    ASSERT_EQ(mRendered[7][123 + f], Out(ramp[1][f], 1.0, 127.0)) << f;
+  EXPECT_EQ(mRendered[6][323], 0.0);
+
+  // Velocity 0 restarts the drum silently.
+  mProcessing->InputEvents().AddNoteOn(10, 39, 1.0f);
+  mProcessing->InputEvents().AddNoteOn(50, 39, 0.0f);
+  Block();
+  EXPECT_NE(mRendered[6][kBlock + 10], 0.0);
+  for (size_t f = kBlock + 50; f < 2 * kBlock; ++f)
+    ASSERT_EQ(mRendered[6][f], 0.0) << f;
+}
+
+TEST_F(HostEngine, PatternNotesSelectOctaveAndPattern)
+{
+  AddDrum(0, 1, 100);
+  AddDrum(1, 1, 100);
+  SetStep(0, 0, 0);  // slot 0: drum 0
+  SetStep(1, 12, 0); // slot 12 (octave 1, pattern 0): drum 1
+  SetStep(1, 23, 0); // slot 23 (note 71): drum 1
+  mState.mMode = kModeHostSync;
+  Start();
+  Block();
+  EXPECT_EQ(FirstSound(0), 0);
+  mProcessing->InputEvents().AddNoteOn(200, 60, 1.0f);
+  Block();
+  EXPECT_EQ(FirstSound(2), kBlock + 200); // step 0 of slot 12 at the note's frame
+  mProcessing->InputEvents().AddNoteOn(7, 71, 1.0f);
+  Block();
+  EXPECT_EQ(FirstSound(2, kBlock + 300), 2 * kBlock + 7);
+  EXPECT_EQ(FirstSound(0, 100), -1);
+}
+
+TEST_F(HostEngine, NoteOffFreezesTheClock)
+{
+  AddDrum(0, 1, 100);
+  SetStep(0, 0, 0);
+  mState.mMode = kModeMidi;
+  Start();
+  mProcessing->InputEvents().AddNoteOff(0, 36);
+  Block();
+  SetModeFromController(kModeRun);
+  Frames(20 * kBlock);
+  EXPECT_EQ(FirstSound(0), -1);
+  SetModeFromController(kModeMidi);
+  mProcessing->InputEvents().AddNoteOn(0, 80, 1.0f); // any note-on runs the clock again
+  Block();
+  SetModeFromController(kModeRun);
+  Block();
+  EXPECT_EQ(FirstSound(0), 22 * kBlock);
+}
+
+TEST_F(HostEngine, TwoConnectedChannelsSumEveryDrumOnBusZero)
+{
+  const auto kick = AddDrum(0, 2, 300);
+  const auto snare = AddDrum(2, 1, 300);
+  mState.mChannels[2].mPan = 0.25;
+  mState.mChannels[2].mVolume = 1.0;
+  mState.mMode = kModeMidi;
+  Start(EBusSelection::kDefault); // the main bus alone
+  mProcessing->InputEvents().AddNoteOn(0, 36, 1.0f);
+  mProcessing->InputEvents().AddNoteOn(40, 38, 1.0f);
+  Block();
+  // The restore derives the gains from the restored pan: 1 on the left, 0.5 on the right.
+  for (size_t f = 0; f < 340; ++f)
+  {
+    const double left = (f < 300 ? Out(kick[0][f], 1.0, 127.0) : 0.0) + (f >= 40 ? Out(snare[0][f - 40], 1.0, 127.0) : 0.0);
+    const double right = (f < 300 ? Out(kick[1][f], 1.0, 127.0) : 0.0) + (f >= 40 ? Out(snare[0][f - 40], 0.5, 127.0) : 0.0);
+    ASSERT_EQ(mRendered[0][f], left) << f;
+    ASSERT_EQ(mRendered[1][f], right) << f;
+  }
+  EXPECT_EQ(FirstSound(4), -1);
+}

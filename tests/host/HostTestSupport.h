@@ -1,0 +1,78 @@
+#pragma once
+// Helpers for the host tests: where the test plug-ins and krbhost are, a temporary folder, a
+// WAV reader and running krbhost as a program.
+
+#include "HostPlugin.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace krb::host::test {
+
+std::filesystem::path FixtureBundle();
+std::filesystem::path NoFactoryBundle();
+std::filesystem::path HostProgram();
+
+// Classes of the test plug-in.
+inline const char* const kSingleClass = "Krb Test Single";
+inline const char* const kSplitClass = "Krb Test Split";
+inline const char* const kSplitControllerClass = "Krb Test Split Controller";
+// Its parameter ids.
+enum EFixtureParam : Steinberg::Vst::ParamID
+{
+    kGainId = 1,
+    kModeId = 2,
+    kConnectedId = 3,
+    kPeakId = 4,
+    kBypassId = 100
+};
+
+// Opens a class of the test plug-in; fails the test when it cannot.
+std::unique_ptr<HostPlugin> OpenFixture(const std::string& classSelector = kSingleClass);
+
+// The test plug-in's state bytes for the given values.
+std::vector<std::uint8_t> FixtureState(double gain, double mode, double bypass);
+
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return mPath; }
+    std::filesystem::path operator/(const std::string& name) const { return mPath / name; }
+
+private:
+    std::filesystem::path mPath;
+};
+
+struct WavData
+{
+    std::uint16_t mFormatTag = 0;
+    std::uint16_t mSubFormat = 0; // extensible: the sub-format's first field
+    std::uint32_t mFmtSize = 0;
+    std::uint16_t mChannels = 0;
+    std::uint32_t mSampleRate = 0;
+    std::uint16_t mBits = 0;
+    bool mHasFact = false;
+    std::vector<std::vector<double>> mSamples; // per channel, 16-bit as value / 32767
+};
+
+// False (with a gtest failure message) when the file is not a WAV this host writes.
+bool ReadWav(const std::filesystem::path& path, WavData& wav);
+
+struct ProgramResult
+{
+    int mExitCode = -1;
+    std::string mOut;
+    std::string mErr;
+};
+
+// Runs krbhost with the arguments (each quoted for the shell).
+ProgramResult RunHost(const std::vector<std::string>& args);
+
+} // namespace krb::host::test

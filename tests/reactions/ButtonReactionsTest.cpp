@@ -1,0 +1,491 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Krellbinder.h"
+#include "SampleDialog.h"
+#include "TestFixtures.h"
+
+using namespace krbtest;
+
+namespace
+{
+struct PluginDeleter
+{
+  void operator()(Krellbinder* plugin) const
+  {
+    plugin->terminate();
+    plugin->release();
+  }
+};
+using PluginPtr = std::unique_ptr<Krellbinder, PluginDeleter>;
+
+PluginPtr MakePlugin()
+{
+  PluginPtr plugin(new Krellbinder(InstanceInfo()));
+  plugin->initialize(nullptr);
+  return plugin;
+}
+
+// Records what the queues deliver, as the editor's delegate would receive it.
+struct RecordingDelegate
+{
+  struct Message
+  {
+    int tag;
+    int size;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Message> messages;
+
+  void SendControlMsgFromDelegate(int ctrlTag, int /*msgTag*/, int size, const void* data)
+  {
+    const auto* p = static_cast<const uint8_t*>(data);
+    messages.push_back({ctrlTag, size, std::vector<uint8_t>(p, p + size)});
+  }
+};
+
+std::vector<RecordingDelegate::Message> DrainStepRows(Krellbinder& plug)
+{
+  RecordingDelegate delegate;
+  plug.mStepRowSender.TransmitData(delegate);
+  return delegate.messages;
+}
+
+std::vector<RecordingDelegate::Message> DrainChannelStates(Krellbinder& plug)
+{
+  RecordingDelegate delegate;
+  plug.mChannelStateSender.TransmitData(delegate);
+  return delegate.messages;
+}
+
+std::array<int32_t, kNumDrums> States(const Krellbinder& plug)
+{
+  std::array<int32_t, kNumDrums> states{};
+  for (int ch = 0; ch < kNumDrums; ++ch)
+    states[static_cast<size_t>(ch)] = plug.mSlots[static_cast<size_t>(ch)].mChannelState.load();
+  return states;
+}
+
+// A change as the host makes it through the edit controller (source "Host"), in the parameter's own
+// range.
+void HostSets(Krellbinder& plug, int paramIdx, double value)
+{
+  plug.setParamNormalized(static_cast<Steinberg::Vst::ParamID>(paramIdx), plug.GetParam(paramIdx)->ToNormalized(value));
+}
+
+// A change made in the editor (source "UI").
+void EditorSets(Krellbinder& plug, int paramIdx, double value)
+{
+  plug.SendParameterValueFromUI(paramIdx, plug.GetParam(paramIdx)->ToNormalized(value));
+}
+
+class ButtonReactionsTest : public testing::Test
+{
+protected:
+  PluginPtr mPlug = MakePlugin();
+  Krellbinder& plug = *mPlug;
+};
+} // namespace
+
+TEST_F(ButtonReactionsTest, SourcesOtherThanHostAndEditorChangeNothing)
+{
+  TempFolder folder;
+  FakeChooser chooser(folder);
+  chooser.Cancel();
+  const std::vector<std::pair<int, double>> values = {
+    {kFolderButton + 0, 1.0}, {kSequencerButton + 3, 1.0}, {kSelectedDrumButton + 4, 1.0}, {kPreviousSampleButton, 1.0},
+    {kNextSampleButton, 1.0}, {kModeButton + 2, 1.0},      {kOctaveButton + 1, 1.0},       {kPlayButton + 0, 1.0},
+    {kSoloButton + 1, 1.0},   {kMuteButton + 2, 1.0},      {kPatternButton + 5, 1.0},      {kPanKnob + 0, 0.0},
+    {kVolumeKnob + 1, 2.0},   {kMasterVolume, 0.25},
+  };
+  for (EParamSource source : {kReset, kPresetRecall, kDelegate, kRecompile, kUnknown})
+  {
+    for (const auto& [index, value] : values)
+    {
+      plug.GetParam(index)->Set(value);
+      plug.OnParamChangeUI(index, source);
+    }
+    EXPECT_EQ(plug.mSelectedDrum.load(), 0);
+    EXPECT_EQ(plug.mMode.load(), kModeStop);
+    EXPECT_EQ(plug.mOctave.load(), 0);
+    EXPECT_EQ(plug.mPattern.load(), 0);
+    EXPECT_FALSE(plug.mSequencer.GetStep(0, 0, 3));
+    EXPECT_EQ(plug.mSlots[0].mPosition.load(), 0u);
+    EXPECT_EQ(States(plug), (std::array<int32_t, kNumDrums>{}));
+    EXPECT_EQ(plug.mSlots[0].mGainRight.load(), 1.0);
+    EXPECT_EQ(plug.mSlots[1].mGainLeft.load(), 1.0);
+    EXPECT_EQ(plug.mMasterVolume.load(), 1.0);
+    EXPECT_FALSE(chooser.Ran());
+    EXPECT_TRUE(DrainStepRows(plug).empty());
+    EXPECT_TRUE(DrainChannelStates(plug).empty());
+  }
+}
+
+TEST_F(ButtonReactionsTest, StepButtonsSetTheByteOfTheShownRowAndQueueNothing)
+{
+  HostSets(plug, kSelectedDrumButton + 2, 1.0);
+  HostSets(plug, kOctaveButton + 1, 1.0);
+  HostSets(plug, kPatternButton + 1, 1.0); // slot 13
+  DrainStepRows(plug);
+
+  EditorSets(plug, kSequencerButton + 5, 1.0);
+  HostSets(plug, kSequencerButton + 7, 0.5); // a host's 0.5 counts as on
+  EXPECT_TRUE(plug.mSequencer.GetStep(2, 13, 5));
+  EXPECT_TRUE(plug.mSequencer.GetStep(2, 13, 7));
+  EXPECT_FALSE(plug.mSequencer.GetStep(0, 0, 5));
+  EXPECT_TRUE(DrainStepRows(plug).empty());
+
+  // The value sets the byte; it does not toggle it.
+  EditorSets(plug, kSequencerButton + 5, 1.0);
+  EXPECT_TRUE(plug.mSequencer.GetStep(2, 13, 5));
+  EditorSets(plug, kSequencerButton + 5, 0.0);
+  EXPECT_FALSE(plug.mSequencer.GetStep(2, 13, 5));
+}
+
+TEST_F(ButtonReactionsTest, DrumAndPatternChoicesQueueTheShownRow)
+{
+  plug.mSequencer.SetStep(3, 0, 0, true);
+  plug.mSequencer.SetStep(3, 0, 15, true);
+  plug.mSequencer.SetStep(3, 4, 2, true);
+
+  HostSets(plug, kSelectedDrumButton + 3, 1.0);
+  EXPECT_EQ(plug.mSelectedDrum.load(), 3);
+  auto rows = DrainStepRows(plug);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].tag, 28);
+  ASSERT_EQ(rows[0].size, 28);
+  const std::vector<uint8_t> expectedRow = {28, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
+                                            1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+  EXPECT_EQ(rows[0].bytes, expectedRow);
+
+  // Both between two idle ticks: the queue keeps the first row and drops the second.
+  HostSets(plug, kSelectedDrumButton + 0, 1.0);
+  HostSets(plug, kPatternButton + 4, 1.0);
+  EXPECT_EQ(plug.mSelectedDrum.load(), 0);
+  EXPECT_EQ(plug.mPattern.load(), 4);
+  rows = DrainStepRows(plug);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].bytes[12], 0); // drum 0, pattern 0
+
+  HostSets(plug, kSelectedDrumButton + 3, 1.0);
+  rows = DrainStepRows(plug);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].bytes[12 + 2], 1); // drum 3, pattern 4, step 2
+
+  // A value other than 1 chooses nothing.
+  HostSets(plug, kSelectedDrumButton + 5, 0.0);
+  HostSets(plug, kPatternButton + 7, 0.0);
+  EXPECT_EQ(plug.mSelectedDrum.load(), 3);
+  EXPECT_EQ(plug.mPattern.load(), 4);
+  EXPECT_TRUE(DrainStepRows(plug).empty());
+}
+
+TEST_F(ButtonReactionsTest, ModeOctaveAndPlayActOnlyAtExactlyOne)
+{
+  HostSets(plug, kModeButton + 2, 0.5); // the mode parameters are continuous: 0.5 stays 0.5
+  EXPECT_EQ(plug.mMode.load(), kModeStop);
+  HostSets(plug, kModeButton + 2, 1.0);
+  EXPECT_EQ(plug.mMode.load(), kModeHostSync);
+  EditorSets(plug, kModeButton + 3, 1.0);
+  EXPECT_EQ(plug.mMode.load(), kModeMidi);
+  EditorSets(plug, kModeButton + 1, 0.0);
+  EXPECT_EQ(plug.mMode.load(), kModeMidi);
+
+  HostSets(plug, kOctaveButton + 1, 1.0);
+  EXPECT_EQ(plug.mOctave.load(), 1);
+  HostSets(plug, kOctaveButton + 0, 0.0);
+  EXPECT_EQ(plug.mOctave.load(), 1);
+  EXPECT_TRUE(DrainStepRows(plug).empty());
+
+  plug.mSlots[4].mPosition.store(777);
+  HostSets(plug, kPlayButton + 4, 0.0);
+  EXPECT_EQ(plug.mSlots[4].mPosition.load(), 777u);
+  HostSets(plug, kPlayButton + 4, 1.0);
+  EXPECT_EQ(plug.mSlots[4].mPosition.load(), 0u);
+}
+
+TEST_F(ButtonReactionsTest, SoloAndMuteFollowTheirStateMachine)
+{
+  using S = std::array<int32_t, kNumDrums>;
+  constexpr int N = kChannelNormal, M = kChannelMuted, X = kChannelSilencedBySolo, O = kChannelSoloed;
+  struct Step
+  {
+    int param;
+    double value;
+    S states;
+  };
+  struct Sequence
+  {
+    const char* name;
+    std::vector<Step> steps;
+  };
+  const Sequence sequences[] = {
+    {"two solos, then both off",
+     {{kSoloButton + 0, 1, {O, X, X, X, X, X, X, X, X, X, X, X}},
+      {kSoloButton + 1, 1, {O, O, X, X, X, X, X, X, X, X, X, X}},
+      {kSoloButton + 0, 0, {X, O, X, X, X, X, X, X, X, X, X, X}},
+      {kSoloButton + 1, 0, {N, N, N, N, N, N, N, N, N, N, N, N}}}},
+    {"mute off on a channel silenced by a solo keeps it muted after the solo",
+     {{kSoloButton + 0, 1, {O, X, X, X, X, X, X, X, X, X, X, X}},
+      {kMuteButton + 2, 0, {O, X, M, X, X, X, X, X, X, X, X, X}},
+      {kSoloButton + 0, 0, {N, N, M, N, N, N, N, N, N, N, N, N}}}},
+    {"mute on for the only soloed channel",
+     {{kSoloButton + 3, 1, {X, X, X, O, X, X, X, X, X, X, X, X}},
+      {kMuteButton + 3, 1, {X, X, X, M, X, X, X, X, X, X, X, X}},
+      {kSoloButton + 5, 0, {N, N, N, M, N, N, N, N, N, N, N, N}}}},
+    {"solo off on a channel that is not soloed clears a mute",
+     {{kMuteButton + 4, 1, {N, N, N, N, M, N, N, N, N, N, N, N}},
+      {kSoloButton + 4, 0, {N, N, N, N, N, N, N, N, N, N, N, N}}}},
+    {"a solo leaves muted channels muted",
+     {{kMuteButton + 1, 1, {N, M, N, N, N, N, N, N, N, N, N, N}},
+      {kSoloButton + 0, 1, {O, M, X, X, X, X, X, X, X, X, X, X}},
+      {kMuteButton + 1, 0, {O, M, X, X, X, X, X, X, X, X, X, X}},
+      {kSoloButton + 0, 0, {N, M, N, N, N, N, N, N, N, N, N, N}},
+      {kMuteButton + 1, 0, {N, N, N, N, N, N, N, N, N, N, N, N}}}},
+    {"a host's 0.5 counts as off",
+     {{kSoloButton + 0, 1, {O, X, X, X, X, X, X, X, X, X, X, X}},
+      {kSoloButton + 0, 0.5, {N, N, N, N, N, N, N, N, N, N, N, N}},
+      {kMuteButton + 6, 1, {N, N, N, N, N, N, M, N, N, N, N, N}},
+      {kMuteButton + 6, 0.5, {N, N, N, N, N, N, N, N, N, N, N, N}}}},
+  };
+  for (const Sequence& sequence : sequences)
+  {
+    SCOPED_TRACE(sequence.name);
+    PluginPtr fresh = MakePlugin();
+    for (const Step& step : sequence.steps)
+    {
+      HostSets(*fresh, step.param, step.value);
+      EXPECT_EQ(States(*fresh), step.states);
+      // Every solo or mute change queues the twelve states, taken after the transition.
+      const auto messages = DrainChannelStates(*fresh);
+      ASSERT_EQ(messages.size(), 1u);
+      EXPECT_EQ(messages[0].tag, 110);
+      ASSERT_EQ(messages[0].size, 60);
+      S queued;
+      std::memcpy(queued.data(), messages[0].bytes.data() + 12, sizeof(queued));
+      EXPECT_EQ(queued, step.states);
+    }
+  }
+}
+
+TEST_F(ButtonReactionsTest, HostMixerChangesApplyTheMixerRules)
+{
+  // Through the edit controller only this hook runs, so it applies the mixer rules itself.
+  HostSets(plug, kPanKnob + 0, 0.25);
+  HostSets(plug, kVolumeKnob + 0, 2.0);
+  EXPECT_DOUBLE_EQ(plug.mSlots[0].mGainLeft.load(), 2.0);
+  EXPECT_DOUBLE_EQ(plug.mSlots[0].mGainRight.load(), 1.0);
+  HostSets(plug, kPitchKnob + 1, 7.0);
+  EXPECT_EQ(plug.mSlots[1].mPitch.load(), 7);
+  HostSets(plug, kSwingButton + 2, 1.0);
+  EXPECT_TRUE(plug.mSlots[2].mSwing.load());
+  HostSets(plug, kMasterVolume, 0.5);
+  EXPECT_DOUBLE_EQ(plug.mMasterVolume.load(), 0.5);
+  HostSets(plug, kMasterSwing, 0.75);
+  EXPECT_DOUBLE_EQ(plug.mMasterSwing.load(), 0.75);
+  // From the editor the rules run twice with the same result.
+  EditorSets(plug, kPanKnob + 3, 0.56);
+  EXPECT_DOUBLE_EQ(plug.mSlots[3].mGainLeft.load(), 2.0 * (1.0 - 0.56));
+  EXPECT_DOUBLE_EQ(plug.mSlots[3].mGainRight.load(), 1.0);
+}
+
+// ------------------------------------------------------------------------------------------- browse
+
+class BrowseTest : public ButtonReactionsTest
+{
+protected:
+  TempFolder mFolder;
+  FakeChooser mChooser{mFolder};
+};
+
+TEST_F(BrowseTest, ChosenFileIsLoadedAndPlaysOnce)
+{
+  const fs::path file = mFolder / "kick.wav";
+  WriteWav(file, {std::vector<double>(300, 0.25), std::vector<double>(300, -0.25)});
+  mChooser.Choose(file);
+
+  EditorSets(plug, kFolderButton + 2, 1.0);
+
+  const SampleSlot& slot = plug.mSlots[2];
+  EXPECT_TRUE(mChooser.Ran());
+  EXPECT_EQ(slot.mPath, U16(file));
+  EXPECT_EQ(slot.NumChannels(), 2);
+  EXPECT_EQ(slot.Size(), 600u);
+  EXPECT_EQ(slot.mPosition.load(), 0u); // plays from the start at once
+  EXPECT_EQ(gSampleDialogPath, U16(file));
+}
+
+TEST_F(BrowseTest, HostValueOfOneHalfBrowsesLikeOne)
+{
+  const fs::path file = mFolder / "snare.wav";
+  WriteConstantWav(file, 100);
+  mChooser.Choose(file);
+  HostSets(plug, kFolderButton + 0, 0.5);
+  EXPECT_EQ(plug.mSlots[0].mPath, U16(file));
+}
+
+TEST_F(BrowseTest, CancelReloadsTheChannelsFileAndPlaysItOnce)
+{
+  const fs::path file = mFolder / "kick.wav";
+  WriteConstantWav(file, 100);
+  SampleSlot& slot = plug.mSlots[1];
+  slot.LoadFile(U16(file));
+  // The file changed on disk since: a cancelled browse loads it again.
+  WriteConstantWav(file, 250);
+  mChooser.Cancel();
+
+  HostSets(plug, kFolderButton + 1, 1.0);
+
+  EXPECT_TRUE(mChooser.Ran());
+  EXPECT_EQ(gSampleDialogPath, U16(file)); // the dialog was handed the channel's file
+  EXPECT_EQ(slot.mPath, U16(file));
+  EXPECT_EQ(slot.Size(), 250u);
+  EXPECT_EQ(slot.mPosition.load(), 0u);
+}
+
+TEST_F(BrowseTest, CancelOnAnEmptyChannelLoadsTheEmptyPath)
+{
+  mChooser.Cancel();
+  gSampleDialogPath = u"/left/over.wav";
+  HostSets(plug, kFolderButton + 5, 1.0);
+  EXPECT_TRUE(gSampleDialogPath.empty());
+  EXPECT_TRUE(plug.mSlots[5].mPath.empty());
+  EXPECT_EQ(plug.mSlots[5].Size(), 0u);
+}
+
+TEST_F(BrowseTest, BrowseValueZeroOpensNoDialog)
+{
+  mChooser.Cancel();
+  HostSets(plug, kFolderButton + 0, 0.0);
+  EXPECT_FALSE(mChooser.Ran());
+}
+
+// ------------------------------------------------------------------------------- previous and next
+
+class StepThroughFolderTest : public ButtonReactionsTest
+{
+protected:
+  void SetUp() override
+  {
+    // Sorted by bytes: "B.wav" (capital first), "a.wav", "b.wav", "c.wav", "d" (a folder), "e.txt".
+    for (const char* name : {"a.wav", "b.wav", "c.wav", "B.wav"})
+      WriteConstantWav(mFolder / name, 64);
+    fs::create_directory(mFolder / "d");
+    std::ofstream(mFolder / "e.txt") << "not a sample";
+  }
+
+  std::u16string Entry(const char* name) const { return U16(mFolder / name); }
+
+  void Press(int param, int ch) { HostSets(plug, param + ch, 1.0); }
+
+  TempFolder mFolder;
+};
+
+TEST_F(StepThroughFolderTest, PreviousButtonTakesTheFollowingEntryAndNextThePreceding)
+{
+  SampleSlot& slot = plug.mSlots[0];
+  slot.LoadFile(Entry("b.wav"));
+
+  Press(kPreviousSampleButton, 0);
+  EXPECT_EQ(slot.mPath, Entry("c.wav"));
+  Press(kNextSampleButton, 0);
+  EXPECT_EQ(slot.mPath, Entry("b.wav"));
+  Press(kNextSampleButton, 0);
+  EXPECT_EQ(slot.mPath, Entry("a.wav"));
+  Press(kNextSampleButton, 0);
+  EXPECT_EQ(slot.mPath, Entry("B.wav"));
+  // The first entry: the preceding one is the file itself.
+  Press(kNextSampleButton, 0);
+  EXPECT_EQ(slot.mPath, Entry("B.wav"));
+  EXPECT_EQ(slot.Size(), 64u);
+  // Stepping loads but does not play.
+  EXPECT_EQ(slot.mPosition.load(), slot.Size());
+}
+
+TEST_F(StepThroughFolderTest, EntriesThatAreNoSamplesArePassedOverOnePressAtATime)
+{
+  SampleSlot& slot = plug.mSlots[3];
+  slot.LoadFile(Entry("c.wav"));
+  const double* buffer = slot.Buffer();
+
+  Press(kPreviousSampleButton, 3);
+  EXPECT_EQ(slot.mPath, Entry("d")); // a folder: the load fails, the channel keeps its sample
+  EXPECT_EQ(slot.Buffer(), buffer);
+  Press(kPreviousSampleButton, 3);
+  EXPECT_EQ(slot.mPath, Entry("e.txt"));
+  // The last entry: no following one, so it is loaded again.
+  Press(kPreviousSampleButton, 3);
+  EXPECT_EQ(slot.mPath, Entry("e.txt"));
+  EXPECT_EQ(slot.Buffer(), buffer);
+  EXPECT_EQ(slot.Size(), 64u);
+}
+
+TEST_F(StepThroughFolderTest, FolderHoldingOnlyTheChannelsFileLoadsItAgain)
+{
+  const fs::path alone = mFolder / "alone";
+  fs::create_directory(alone);
+  WriteConstantWav(alone / "only.wav", 10);
+  SampleSlot& slot = plug.mSlots[0];
+  slot.LoadFile(U16(alone / "only.wav"));
+  WriteConstantWav(alone / "only.wav", 20);
+  Press(kPreviousSampleButton, 0);
+  EXPECT_EQ(slot.Size(), 20u);
+  WriteConstantWav(alone / "only.wav", 30);
+  Press(kNextSampleButton, 0);
+  EXPECT_EQ(slot.Size(), 30u);
+  EXPECT_EQ(slot.mPath, U16(alone / "only.wav"));
+}
+
+TEST_F(StepThroughFolderTest, ChannelWithoutFileLoadsTheEmptyPath)
+{
+  for (int param : {kPreviousSampleButton, kNextSampleButton})
+  {
+    Press(param, 7);
+    EXPECT_TRUE(plug.mSlots[7].mPath.empty());
+    EXPECT_EQ(plug.mSlots[7].Size(), 0u);
+  }
+}
+
+TEST_F(StepThroughFolderTest, FileNoLongerInItsFolderIsLoadedAgainAndFails)
+{
+  SampleSlot& slot = plug.mSlots[0];
+  slot.LoadFile(Entry("a.wav"));
+  fs::remove(mFolder / "a.wav");
+  Press(kPreviousSampleButton, 0);
+  EXPECT_EQ(slot.mPath, Entry("a.wav"));
+  EXPECT_EQ(slot.Size(), 64u);
+}
+
+TEST_F(StepThroughFolderTest, FolderThatCannotBeListedLeavesTheChannelAsItWas)
+{
+  const fs::path gone = mFolder / "gone";
+  fs::create_directory(gone);
+  WriteConstantWav(gone / "kick.wav", 32);
+  SampleSlot& slot = plug.mSlots[2];
+  slot.LoadFile(U16(gone / "kick.wav"));
+  slot.mPosition.store(5);
+  const double* buffer = slot.Buffer();
+  fs::remove_all(gone);
+
+  for (int param : {kPreviousSampleButton, kNextSampleButton})
+  {
+    Press(param, 2);
+    EXPECT_EQ(slot.mPath, U16(gone / "kick.wav"));
+    EXPECT_EQ(slot.Buffer(), buffer);
+    EXPECT_EQ(slot.Size(), 32u);
+    EXPECT_EQ(slot.mPosition.load(), 5u); // no load happened
+  }
+}
+
+TEST_F(StepThroughFolderTest, ValueZeroDoesNothing)
+{
+  SampleSlot& slot = plug.mSlots[0];
+  slot.LoadFile(Entry("b.wav"));
+  HostSets(plug, kPreviousSampleButton, 0.0);
+  HostSets(plug, kNextSampleButton, 0.0);
+  EXPECT_EQ(slot.mPath, Entry("b.wav"));
+}
