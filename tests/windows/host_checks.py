@@ -4,8 +4,8 @@
 Usage: host_checks.py --host KRBHOST.exe --bundle BUNDLE.vst3 [--checks FILE] [--only NAME,...]
 
 The check file (host-checks.txt beside this script) is a list of blocks. A block starts with
-"run NAME ARGS..." (krbhost's arguments) and its indented lines are the checks on that run; see the
-file's header for the check kinds. Lines are split like a shell command line (shlex).
+"run NAME ARGS..." (krbhost's arguments) or "exec NAME PROGRAM ARGS..." (another program of the
+build) and its indented lines are the checks on that run; see the file's header for the check kinds. Lines are split like a shell command line (shlex).
 
 A Windows program (.exe) is started through scripts/wine-run.sh, which needs WINEPREFIX
 (scripts/test-windows.sh prepares one); any other krbhost runs directly, so the same checks also
@@ -42,8 +42,9 @@ class CheckError(Exception):
 
 
 class Block:
-    def __init__(self, name, args, line_number):
+    def __init__(self, name, args, line_number, program=None):
         self.name = name
+        self.program = program  # None: krbhost
         self.args = args
         self.line_number = line_number
         self.checks = []  # (line number, words)
@@ -65,9 +66,12 @@ def parse_checks(path):
             if not words:
                 continue
             if not raw[0].isspace():
-                if words[0] != "run" or len(words) < 2:
-                    raise CheckError(f"{path}:{number}: a block starts with 'run NAME ARGS...'")
-                blocks.append(Block(words[1], words[2:], number))
+                if words[0] == "run" and len(words) >= 2:
+                    blocks.append(Block(words[1], words[2:], number))
+                elif words[0] == "exec" and len(words) >= 3:
+                    blocks.append(Block(words[1], words[3:], number, program=words[2]))
+                else:
+                    raise CheckError(f"{path}:{number}: a block starts with 'run NAME ARGS...' or 'exec NAME PROGRAM ARGS...'")
                 continue
             if not blocks:
                 raise CheckError(f"{path}:{number}: a check before the first 'run' line")
@@ -121,16 +125,19 @@ class RunResult:
         self.debug = debug
 
 
-def run_host(host, args, debug_output):
+def run_program(program, args, debug_output):
     env = dict(os.environ)
     if debug_output:
         # The debugger output reaches standard error as wine's trace of OutputDebugString.
         env["WINEDEBUG"] = "-all,warn+seh"
     env.pop("DISPLAY", None)  # loading the plug-in and its factory needs no display
-    command = [WINE_RUN, host] if is_windows_program(host) else [host]
+    command = [WINE_RUN, program] if is_windows_program(program) else [program]
     proc = subprocess.run(command + args, env=env, capture_output=True)
     stdout = proc.stdout.decode("utf-8", "replace").replace("\r\n", "\n").splitlines()
     stderr_lines = proc.stderr.decode("utf-8", "replace").replace("\r\n", "\n").splitlines()
+    if debug_output and not is_windows_program(program):
+        # Elsewhere the debugger output is standard error.
+        return RunResult(proc.returncode, stdout, stderr_lines, stderr_lines)
     debug_text = []
     stderr = []
     for line in stderr_lines:
@@ -257,9 +264,10 @@ def evaluate(words, result, folder):
         if kind == "no":
             return not hits, f"found: {hits[0]!r}" if hits else ""
         return bool(hits), "" if hits else "no line matches"
-    if kind == "count":
+    if kind in ("count", "debug-count"):
         pattern = re.compile(words[1])
-        count = sum(1 for line in result.stdout if pattern.search(line))
+        lines = result.stdout if kind == "count" else result.debug
+        count = sum(1 for line in lines if pattern.search(line))
         return count == int(words[2]), f"{count} lines match"
     if kind == "differs":
         with open(os.path.join(folder, words[1]), "rb") as a, open(os.path.join(folder, words[2]), "rb") as b:
@@ -280,11 +288,13 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--host", required=True, help="krbhost.exe of the Windows build")
     parser.add_argument("--bundle", required=True, help="the Windows plug-in bundle folder")
+    parser.add_argument("--build", help="the build folder, for exec blocks (default: the one holding --host)")
     parser.add_argument("--checks", default=os.path.join(HERE, "host-checks.txt"))
     parser.add_argument("--only", default="", help="comma-separated block names")
     parser.add_argument("--verbose", action="store_true", help="print every run's output")
     options = parser.parse_args(argv[1:])
 
+    build = options.build or os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(options.host))))
     blocks = parse_checks(options.checks)
     only = set(filter(None, options.only.split(",")))
     failed, passed, pending = [], 0, 0
@@ -295,6 +305,7 @@ def main(argv):
             "{tmp}": path(folder),
             "{entry}": "InitDll" if is_windows_program(options.host) else "ModuleEntry",
         }
+        suffix = ".exe" if is_windows_program(options.host) else ""
         for block in blocks:
             if only and block.name not in only:
                 continue
@@ -303,7 +314,10 @@ def main(argv):
                 for key, value in replacements.items():
                     arg = arg.replace(key, value)
                 args.append(arg)
-            result = run_host(options.host, args, block.debug_output)
+            program = options.host
+            if block.program:
+                program = block.program.replace("{build}", build).replace("{exe}", suffix)
+            result = run_program(program, args, block.debug_output)
             if options.verbose:
                 print("\n".join(f"    | {line}" for line in result.stdout + result.stderr))
             block_results = []
