@@ -113,7 +113,6 @@ void SampleSlot::LoadFile(std::u16string path)
     loaded = mReader.Load(utf8Path);
     const auto& channels = mReader.mSamples;
     const size_t frames = channels.empty() ? 0 : channels[0].size();
-    mDecodedFrames.store(static_cast<int32_t>(static_cast<uint32_t>(frames)), std::memory_order_relaxed);
     if (loaded)
     {
       // A file of three or more channels plays its channel 0 alone, like a mono file.
@@ -179,7 +178,10 @@ void SampleSlot::ReplaceBuffer(std::unique_ptr<double[]> buffer, uint32_t size, 
 void SampleSlot::SetLengthFraction(double fraction)
 {
   mLengthFraction.store(fraction, std::memory_order_relaxed);
-  mPlayLength.store(ComputePlayLength(DecodedFrames(), fraction, Frames()), std::memory_order_relaxed);
+  // The frames of the buffer that plays, not of the last file read: after a failed reload of a
+  // restored channel the two differ, and the restored sample must stay audible.
+  const uint32_t frames = Frames();
+  mPlayLength.store(ComputePlayLength(static_cast<int32_t>(frames), fraction, frames), std::memory_order_relaxed);
 }
 
 void SampleSlot::StepPosition()

@@ -95,8 +95,6 @@ public:
   bool IsLoading() const { return mLoading.load(std::memory_order_relaxed); }
   // Main thread (the thread that loads): the buffer, mSize doubles, or null.
   const double* Buffer() const { return mBuffer.get(); }
-  // Frames in channel 0 of the decoded file (low 32 bits), as the length rule takes them.
-  int32_t DecodedFrames() const { return mDecodedFrames.load(std::memory_order_relaxed); }
 
   std::atomic<float> mVelocity{100.0f};          // of the last hit, 0-127
   std::atomic<int32_t> mPitch{0};                // semitones, -12 to 12
@@ -138,5 +136,4 @@ public:
 
 private:
   std::atomic<bool> mAudioReading{false};        // the audio thread holds a view of the buffer
-  std::atomic<int32_t> mDecodedFrames{0};        // channel 0 of mReader, for the length rule on any thread
 };

@@ -17,9 +17,10 @@ public:
   {
     if (size <= 0 || !data)
       return Size();
-    const size_t old = mBytes.size();
-    mBytes.resize(old + static_cast<size_t>(size));
-    std::memcpy(mBytes.data() + old, data, static_cast<size_t>(size));
+    // One pass: insert copies straight into the room behind the content, where a resize would
+    // first zero it.
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    mBytes.insert(mBytes.end(), bytes, bytes + size);
     return Size();
   }
 

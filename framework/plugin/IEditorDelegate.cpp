@@ -21,8 +21,31 @@ void IEditorDelegate::SendParameterValueFromUI(int paramIdx, double normalizedVa
   if (!param)
     return;
   param->SetNormalized(normalizedValue);
+  const bool ownEdit = mGestureParam != paramIdx;
+  if (ownEdit)
+    BeginInformHostOfParamChangeFromUI(paramIdx);
   InformHostOfParamChange(paramIdx, param->GetNormalized());
+  if (ownEdit)
+    EndInformHostOfParamChangeFromUI(paramIdx);
   OnParamChange(paramIdx);
   OnParamChangeUI(paramIdx, kUI);
   UpdateOtherControlsOfParam(paramIdx, param->GetNormalized());
+}
+
+void IEditorDelegate::BeginParamGestureFromUI(int paramIdx)
+{
+  if (!GetParam(paramIdx))
+    return;
+  if (mGestureParam != kNoParameter)
+    EndParamGestureFromUI(mGestureParam);
+  mGestureParam = paramIdx;
+  BeginInformHostOfParamChangeFromUI(paramIdx);
+}
+
+void IEditorDelegate::EndParamGestureFromUI(int paramIdx)
+{
+  if (paramIdx != mGestureParam || paramIdx == kNoParameter)
+    return;
+  mGestureParam = kNoParameter;
+  EndInformHostOfParamChangeFromUI(paramIdx);
 }

@@ -38,11 +38,16 @@ public:
   virtual void SendParameterValueFromDelegate(int /*paramIdx*/, double /*value*/, bool /*normalized*/) {}
   void SendCurrentParamValuesFromDelegate();
 
-  // Editor to core: a control changes its parameter. The value is stored, the host is told, and the
-  // plug-in's OnParamChange and then OnParamChangeUI with source kUI run.
+  // Editor to core: a control changes its parameter. The value is stored, the host is told (inside
+  // the open gesture of that parameter, or in a begin/perform/end edit of its own), then the
+  // plug-in's OnParamChange and OnParamChangeUI with source kUI run, and the other controls of the
+  // parameter follow.
   virtual void BeginInformHostOfParamChangeFromUI(int /*paramIdx*/) {}
   void SendParameterValueFromUI(int paramIdx, double normalizedValue);
   virtual void EndInformHostOfParamChangeFromUI(int /*paramIdx*/) {}
+  // A mouse gesture on a control of the parameter (press to release): the host sees one edit.
+  void BeginParamGestureFromUI(int paramIdx);
+  void EndParamGestureFromUI(int paramIdx);
 
 protected:
   // Tells the host of a parameter value that the editor set (normalised).
@@ -52,4 +57,5 @@ protected:
 
 private:
   std::vector<std::unique_ptr<IParam>> mParams;
+  int mGestureParam = kNoParameter;
 };

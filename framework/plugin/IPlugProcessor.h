@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "IMidi.h"
@@ -32,7 +33,7 @@ public:
   const ITimeInfo& GetTimeInfo() const { return mTimeInfo; }
   double GetTempo() const { return mTimeInfo.mTempo; }
   bool GetTransportIsRunning() const { return mTimeInfo.mTransportIsRunning; }
-  bool GetBypassed() const { return mBypassed; }
+  bool GetBypassed() const { return mBypassed.load(std::memory_order_relaxed); }
   int GetLatency() const { return mLatency; }
   bool DoesMIDIIn() const { return mDoesMidiIn; }
   bool DoesMIDIOut() const { return mDoesMidiOut; }
@@ -49,7 +50,7 @@ protected:
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
   void SetBlockSize(int blockSize) { mBlockSize = blockSize; }
   void SetTimeInfo(const ITimeInfo& timeInfo) { mTimeInfo = timeInfo; }
-  void SetBypassed(bool bypassed) { mBypassed = bypassed; }
+  void SetBypassed(bool bypassed) { mBypassed.store(bypassed, std::memory_order_relaxed); }
   void SetChannelConnected(ERoute direction, int chIdx, bool connected);
   int FirstChannelOfBus(ERoute direction, int busIdx) const;
 
@@ -67,7 +68,7 @@ private:
   int mPlugType = kEffect;
   bool mDoesMidiIn = false;
   bool mDoesMidiOut = false;
-  bool mBypassed = false;
+  std::atomic<bool> mBypassed{false}; // set by the host's main thread (state, parameter), read by process
   ITimeInfo mTimeInfo;
 };
 

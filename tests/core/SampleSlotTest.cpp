@@ -198,19 +198,25 @@ TEST(SampleSlot, ReplaceBufferInstallsIdleSample)
   EXPECT_EQ(slot->mPlayLength.load(), 0u);
 }
 
-// The length rule takes the decoded file's frames but never more than the buffer holds.
-TEST(SampleSlot, PlayLengthNeverExceedsTheBuffer)
+// The length rule takes the frames of the buffer that plays, whatever the last file read held: a
+// restored sample whose file has gone stays audible when the length changes.
+TEST(SampleSlot, PlayLengthFollowsTheBufferThatPlays)
 {
   TempFolder folder;
   WriteFloatWav(folder / "long.wav", Ramp(1, 1000));
   auto slot = std::make_unique<SampleSlot>();
   slot->LoadFile(U16(folder / "long.wav"));
   slot->ReplaceBuffer(std::unique_ptr<double[]>(new double[100]{}), 100, 1);
-  ASSERT_EQ(slot->DecodedFrames(), 1000);
   slot->SetLengthFraction(1.0);
   EXPECT_EQ(slot->mPlayLength.load(), 100u);
   slot->SetLengthFraction(0.05);
-  EXPECT_EQ(slot->mPlayLength.load(), 50u);
+  EXPECT_EQ(slot->mPlayLength.load(), 5u);
+
+  auto restored = std::make_unique<SampleSlot>();
+  restored->LoadFile(U16(folder / "gone.wav")); // fails: nothing decoded
+  restored->ReplaceBuffer(std::unique_ptr<double[]>(new double[2000]{}), 2000, 2);
+  restored->SetLengthFraction(0.5);
+  EXPECT_EQ(restored->mPlayLength.load(), 500u);
 }
 
 struct PlayLengthCase

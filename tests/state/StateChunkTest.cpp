@@ -472,3 +472,34 @@ TEST_F(StateTest, PathUnitsAreTheLowSixteenBitsOfTheWholePart)
   ASSERT_EQ(plug.UnserializeState(ChunkOf(chunk.Bytes()), 0), static_cast<int>(chunk.Size()));
   EXPECT_EQ(plug.mSlots[0].mPath, u"ABC");
 }
+
+TEST_F(StateTest, RestoreTracesEveryChannelBeforeItsReload)
+{
+  ChunkBuilder chunk;
+  chunk.FixedPart();
+  ChunkBuilder::Channel stereo;
+  stereo.path = u"C:\\k.wav";
+  stereo.samples.assign(2000, 0.125);
+  stereo.numChannels = 2.0;
+  chunk.Record(stereo);
+  chunk.Path(u"").Double(-5.0).RecordTail();
+  chunk.EmptyRecords(10);
+
+  testing::internal::CaptureStderr();
+  const int end = plug.UnserializeState(ChunkOf(chunk.Bytes()), 0);
+  const std::string trace = testing::internal::GetCapturedStderr();
+
+  ASSERT_EQ(end, static_cast<int>(chunk.Size()));
+  const std::string expectedStart = "Nr of samples C:\\k.wav is 2000.000000\n"
+                                    "File not found or couldn't be read 'C:\\k.wav' Using current buffer instead\n"
+                                    "mSize is '0'\n"
+                                    "Nr of samples  is -5.000000\n";
+  EXPECT_EQ(trace.substr(0, expectedStart.size()), expectedStart);
+  size_t lines = 0;
+  for (char c : trace)
+    lines += c == '\n';
+  EXPECT_EQ(lines, 14u); // twelve trace lines and the failed reload's two
+  // The stored samples fill the channel although its file could not be read.
+  EXPECT_EQ(plug.mSlots[0].Size(), 2000u);
+  EXPECT_EQ(plug.mSlots[0].mPlayLength.load(), 1000u);
+}

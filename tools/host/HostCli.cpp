@@ -1,4 +1,5 @@
 #include "HostCli.h"
+#include "HostEditor.h"
 
 #include "HostModule.h"
 #include "HostPlugin.h"
@@ -71,6 +72,9 @@ render options:
   --sample-size 32|64    process with 32-bit (default) or 64-bit samples
   --format float|pcm16   WAV samples: 32-bit float (default) or 16-bit PCM
   --realtime             process mode realtime (default offline)
+  --screenshot FILE      after rendering, open the plug-in's editor in a window of the host's
+                         own (X11 with the host's run loop on Linux; needs a display), let it
+                         draw its first frames and save the window as a PNG file
 
 Exit status: 0 on success, 1 when loading, a plug-in call or a file fails, 2 on a wrong command
 line; the reason goes to standard error.
@@ -406,6 +410,7 @@ struct RenderCommand
     std::string mOut;
     std::string mStateIn;
     std::string mStateOut;
+    std::string mScreenshot;
     std::optional<double> mSeconds;
     std::optional<std::int64_t> mFrames;
     std::vector<std::string> mParams;
@@ -512,6 +517,8 @@ RenderCommand ParseRender(const std::vector<std::string>& args)
             command.mStateIn = value;
         else if (arg == "--state-out")
             command.mStateOut = value;
+        else if (arg == "--screenshot")
+            command.mScreenshot = value;
         else if (arg == "--activate")
         {
             if (value == "all")
@@ -617,6 +624,19 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out)
             Fail("getState failed (result " + std::to_string(result) + ")");
         WriteFile(command.mStateOut, state);
         out << "wrote " << state.size() << " bytes of state to " << command.mStateOut << "\n";
+    }
+
+    if (!command.mScreenshot.empty())
+    {
+        Vst::IEditController* controller = plugin->Controller();
+        IPlugView* view = controller ? controller->createView(Vst::ViewType::kEditor) : nullptr;
+        if (!view)
+            Fail("the plug-in has no editor view");
+        const bool saved = SaveEditorScreenshot(view, command.mScreenshot, error);
+        view->release();
+        if (!saved)
+            Fail(error);
+        out << "wrote the editor's screenshot to " << command.mScreenshot << "\n";
     }
     return kExitOk;
 }

@@ -1,0 +1,21 @@
+# The host's editor module (library krb_host_editor): opens an editor view in a window of the host's
+# own, with its own run loop, screenshots and real pointer events. Uses only the VST3 SDK interfaces.
+set(_krb_host_dir "${CMAKE_CURRENT_LIST_DIR}")
+add_library(krb_host_png STATIC "${_krb_host_dir}/HostPng.c")
+target_include_directories(krb_host_png SYSTEM PRIVATE /usr/include/stb)
+target_compile_options(krb_host_png PRIVATE -w)
+
+add_library(krb_host_editor STATIC "${_krb_host_dir}/HostEditor.cpp" "${_krb_host_dir}/HostEditor${KRB_PLATFORM_SUFFIX}.cpp")
+target_include_directories(krb_host_editor PUBLIC "${_krb_host_dir}")
+target_include_directories(krb_host_editor SYSTEM PUBLIC "${KRB_VST3_SDK}")
+target_link_libraries(krb_host_editor PRIVATE krb_host_png PUBLIC krb_vst3_sdk)
+if(WIN32)
+  target_link_libraries(krb_host_editor PUBLIC user32 gdi32)
+else()
+  find_package(X11 REQUIRED)
+  if(NOT X11_XTest_FOUND)
+    message(FATAL_ERROR "libXtst not found: run scripts/setup.sh")
+  endif()
+  target_link_libraries(krb_host_editor PUBLIC X11::X11 X11::Xtst)
+endif()
+krb_warnings(krb_host_editor)

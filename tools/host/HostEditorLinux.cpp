@@ -1,0 +1,339 @@
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <vector>
+
+#include "HostEditor.h"
+
+using namespace Steinberg;
+
+namespace krb::host {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The host's side of the view: its frame (resize requests) and the run loop it lends the view.
+class Frame final : public IPlugFrame, public Linux::IRunLoop
+{
+public:
+  std::function<void(IPlugView*, ViewRect*)> mOnResize;
+
+  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+  {
+    if (!obj)
+      return kInvalidArgument;
+    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IPlugFrame::iid))
+      *obj = static_cast<IPlugFrame*>(this);
+    else if (FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
+      *obj = static_cast<Linux::IRunLoop*>(this);
+    else
+    {
+      *obj = nullptr;
+      return kNoInterface;
+    }
+    addRef();
+    return kResultOk;
+  }
+  // Owned by the window: the counts are kept only to see that the view gives back what it takes.
+  uint32 PLUGIN_API addRef() override { return ++mRefCount; }
+  uint32 PLUGIN_API release() override { return --mRefCount; }
+
+  tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override
+  {
+    if (!view || !newSize)
+      return kInvalidArgument;
+    if (mOnResize)
+      mOnResize(view, newSize);
+    return kResultTrue;
+  }
+
+  tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler, Linux::FileDescriptor fd) override
+  {
+    if (!handler || fd < 0)
+      return kInvalidArgument;
+    handler->addRef();
+    mHandlers.push_back({handler, fd});
+    return kResultTrue;
+  }
+  tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* handler) override
+  {
+    const auto it = std::find_if(mHandlers.begin(), mHandlers.end(), [&](const Handler& h) { return h.handler == handler; });
+    if (it == mHandlers.end())
+      return kInvalidArgument;
+    it->handler->release();
+    mHandlers.erase(it);
+    return kResultTrue;
+  }
+  tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval milliseconds) override
+  {
+    if (!handler || milliseconds == 0)
+      return kInvalidArgument;
+    handler->addRef();
+    const auto interval = std::chrono::milliseconds(milliseconds);
+    mTimers.push_back({handler, interval, Clock::now() + interval});
+    return kResultTrue;
+  }
+  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
+  {
+    const auto it = std::find_if(mTimers.begin(), mTimers.end(), [&](const Timer& t) { return t.handler == handler; });
+    if (it == mTimers.end())
+      return kInvalidArgument;
+    it->handler->release();
+    mTimers.erase(it);
+    return kResultTrue;
+  }
+
+  // One pass: waits at most until the next timer (or maxWait), then calls what is due.
+  void RunOnce(int extraFd, std::chrono::milliseconds maxWait)
+  {
+    auto wait = maxWait;
+    const auto now = Clock::now();
+    for (const Timer& timer : mTimers)
+      wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(std::max(timer.due - now, Clock::duration::zero())));
+    std::vector<pollfd> fds;
+    for (const Handler& h : mHandlers)
+      fds.push_back({h.fd, POLLIN, 0});
+    if (extraFd >= 0)
+      fds.push_back({extraFd, POLLIN, 0});
+    poll(fds.data(), fds.size(), static_cast<int>(wait.count()));
+    // Handlers may unregister themselves or others while called: each is looked up again first.
+    const std::vector<Handler> handlers = mHandlers;
+    for (size_t i = 0; i < handlers.size(); ++i)
+      if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) && IsRegistered(handlers[i].handler))
+        handlers[i].handler->onFDIsSet(handlers[i].fd);
+    const auto after = Clock::now();
+    std::vector<Linux::ITimerHandler*> due;
+    for (Timer& timer : mTimers)
+      if (timer.due <= after)
+      {
+        due.push_back(timer.handler);
+        timer.due = after + timer.interval;
+      }
+    for (Linux::ITimerHandler* handler : due)
+      if (std::any_of(mTimers.begin(), mTimers.end(), [&](const Timer& t) { return t.handler == handler; }))
+        handler->onTimer();
+  }
+
+  size_t Registrations() const { return mHandlers.size() + mTimers.size(); }
+  uint32 RefCount() const { return mRefCount; }
+
+private:
+  struct Handler
+  {
+    Linux::IEventHandler* handler;
+    int fd;
+  };
+  struct Timer
+  {
+    Linux::ITimerHandler* handler;
+    std::chrono::milliseconds interval;
+    Clock::time_point due;
+  };
+  bool IsRegistered(Linux::IEventHandler* handler) const
+  {
+    return std::any_of(mHandlers.begin(), mHandlers.end(), [&](const Handler& h) { return h.handler == handler; });
+  }
+
+  std::vector<Handler> mHandlers;
+  std::vector<Timer> mTimers;
+  std::atomic<uint32> mRefCount{1};
+};
+
+class LinuxEditorWindow final : public EditorWindow
+{
+public:
+  ~LinuxEditorWindow() override
+  {
+    if (mView)
+    {
+      if (mAttached)
+        mView->removed();
+      mView->setFrame(nullptr);
+    }
+    if (mDisplay)
+    {
+      if (mWindow)
+        XDestroyWindow(mDisplay, mWindow);
+      XCloseDisplay(mDisplay);
+    }
+  }
+
+  bool Init(IPlugView* view, std::string& error)
+  {
+    mView = view;
+    if (view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) != kResultTrue)
+    {
+      error = "the editor does not support X11 embedding";
+      return false;
+    }
+    mDisplay = XOpenDisplay(nullptr);
+    if (!mDisplay)
+    {
+      error = "cannot open the X display (is DISPLAY set?)";
+      return false;
+    }
+    ViewRect size;
+    if (view->getSize(&size) != kResultOk || size.getWidth() <= 0 || size.getHeight() <= 0)
+      size = ViewRect(0, 0, 640, 480);
+    mWidth = size.getWidth();
+    mHeight = size.getHeight();
+    const int screen = DefaultScreen(mDisplay);
+    // Away from the screen's edges, so that pointer movements around the window are not cut short.
+    mWindow = XCreateSimpleWindow(mDisplay, RootWindow(mDisplay, screen), 100, 100, static_cast<unsigned>(mWidth),
+                                  static_cast<unsigned>(mHeight), 0, BlackPixel(mDisplay, screen),
+                                  BlackPixel(mDisplay, screen));
+    XStoreName(mDisplay, mWindow, "krbhost editor");
+    XSelectInput(mDisplay, mWindow, StructureNotifyMask);
+    XMapWindow(mDisplay, mWindow);
+    XSync(mDisplay, False);
+    WaitForMap();
+
+    mFrame.mOnResize = [this](IPlugView* v, ViewRect* rect) {
+      ++mResizeRequests;
+      mWidth = rect->getWidth();
+      mHeight = rect->getHeight();
+      XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight));
+      XSync(mDisplay, False);
+      v->onSize(rect);
+    };
+    view->setFrame(&mFrame);
+    if (view->attached(reinterpret_cast<void*>(mWindow), kPlatformTypeX11EmbedWindowID) != kResultOk)
+    {
+      error = "the editor did not attach to the window";
+      return false;
+    }
+    mAttached = true;
+    return true;
+  }
+
+  void RunFor(int milliseconds) override
+  {
+    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+    do
+    {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+      mFrame.RunOnce(ConnectionNumber(mDisplay), std::max(std::chrono::milliseconds(0), std::min(left, std::chrono::milliseconds(10))));
+      DrainOwnEvents();
+    } while (Clock::now() < end);
+  }
+
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
+  int ResizeRequests() const override { return mResizeRequests; }
+
+  bool Capture(std::vector<uint8_t>& rgba, int& width, int& height) override
+  {
+    XSync(mDisplay, False);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(mDisplay, mWindow, &attributes))
+      return false;
+    width = attributes.width;
+    height = attributes.height;
+    XImage* image = XGetImage(mDisplay, mWindow, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
+    if (!image)
+      return false;
+    rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 255);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+      {
+        const unsigned long pixel = XGetPixel(image, x, y);
+        uint8_t* out = &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4];
+        out[0] = Channel(pixel, image->red_mask);
+        out[1] = Channel(pixel, image->green_mask);
+        out[2] = Channel(pixel, image->blue_mask);
+      }
+    XDestroyImage(image);
+    return true;
+  }
+
+  void MovePointer(int x, int y) override
+  {
+    int rootX = 0;
+    int rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(mDisplay, mWindow, DefaultRootWindow(mDisplay), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(mDisplay, -1, rootX, rootY, CurrentTime);
+    XFlush(mDisplay);
+    RunFor(15);
+  }
+  void PressButton() override
+  {
+    XTestFakeButtonEvent(mDisplay, 1, True, CurrentTime);
+    XFlush(mDisplay);
+    RunFor(15);
+  }
+  void ReleaseButton() override
+  {
+    XTestFakeButtonEvent(mDisplay, 1, False, CurrentTime);
+    XFlush(mDisplay);
+    RunFor(15);
+  }
+
+  Frame& GetFrame() { return mFrame; }
+
+private:
+  static uint8_t Channel(unsigned long pixel, unsigned long mask)
+  {
+    if (!mask)
+      return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+      ++shift;
+    const unsigned long max = mask >> shift;
+    return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / max);
+  }
+
+  void WaitForMap()
+  {
+    const auto end = Clock::now() + std::chrono::seconds(2);
+    while (Clock::now() < end)
+    {
+      XEvent event;
+      if (XCheckTypedWindowEvent(mDisplay, mWindow, MapNotify, &event))
+        return;
+      pollfd fd{ConnectionNumber(mDisplay), POLLIN, 0};
+      poll(&fd, 1, 10);
+    }
+  }
+
+  void DrainOwnEvents()
+  {
+    while (XPending(mDisplay) > 0)
+    {
+      XEvent event;
+      XNextEvent(mDisplay, &event);
+    }
+  }
+
+  Display* mDisplay = nullptr;
+  Window mWindow = 0;
+  IPlugView* mView = nullptr;
+  bool mAttached = false;
+  Frame mFrame;
+  int mWidth = 0;
+  int mHeight = 0;
+  int mResizeRequests = 0;
+};
+
+} // namespace
+
+std::unique_ptr<EditorWindow> EditorWindow::Open(IPlugView* view, std::string& error)
+{
+  if (!view)
+  {
+    error = "no editor view";
+    return nullptr;
+  }
+  auto window = std::make_unique<LinuxEditorWindow>();
+  if (!window->Init(view, error))
+    return nullptr;
+  return window;
+}
+
+} // namespace krb::host
