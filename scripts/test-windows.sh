@@ -17,7 +17,8 @@
 #   3. wine prefix  a fresh prefix in a temporary folder, crash dialog off, removed at the end
 #   4. host         tests/windows/host-checks.txt through krbhost.exe (tests/windows/host_checks.py)
 #   5. tests        every CTest test of the Windows build that needs no display, under wine
-#   6. display      the tests labelled "display" (the file dialog), under wine on Xvfb
+#   6. display      the host checks marked "display" and the tests labelled "display" (the file
+#                   dialog), under wine on Xvfb
 #
 # Prints "Windows checks: PASSED", "Windows checks: FAILED (...)" or "Windows checks: SKIPPED (reason)"
 # as its last line. Exit status: 0 when passed or skipped, 1 when a check failed, 2 on a wrong
@@ -253,11 +254,14 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
 elif [ -f "${BUILD_DIR}/CTestTestfile.cmake" ]; then
   # The wineserver keeps the display it started with: restart it inside the Xvfb session, and stop it
   # before the session ends. (xvfb-run is a sh script, so the code goes in as text, not as a function.)
-  export wine_log START_WINESERVER
+  export wine_log START_WINESERVER KRBHOST BUNDLE SOURCE_DIR
   timeout --kill-after=10 900 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     eval "${START_WINESERVER}"
-    ctest "$@" -L display
-    status=$?
+    status=0
+    if [ -f "${KRBHOST}" ]; then
+      python3 "${SOURCE_DIR}/tests/windows/host_checks.py" --display --host "${KRBHOST}" --bundle "${BUNDLE}" || status=1
+    fi
+    ctest "$@" -L display || status=1
     timeout 30 wineserver -k >/dev/null 2>&1
     exit ${status}' display-tests "${ctest_args[@]}" || fail "tests under wine on Xvfb"
 fi

@@ -50,6 +50,7 @@ class Block:
         self.checks = []  # (line number, words)
         self.pending = None  # reason, when the block's checks may fail for now
         self.debug_output = False
+        self.display = False  # the run needs a display
 
 
 def parse_checks(path):
@@ -80,6 +81,8 @@ def parse_checks(path):
                 block.pending = " ".join(words[1:]) or "not yet implemented"
             elif words[0] == "debug-output":
                 block.debug_output = True
+            elif words[0] == "display":
+                block.display = True
             else:
                 block.checks.append((number, words))
     return blocks
@@ -125,12 +128,13 @@ class RunResult:
         self.debug = debug
 
 
-def run_program(program, args, debug_output):
+def run_program(program, args, debug_output, display):
     env = dict(os.environ)
     if debug_output:
         # The debugger output reaches standard error as wine's trace of OutputDebugString.
         env["WINEDEBUG"] = "-all,warn+seh"
-    env.pop("DISPLAY", None)  # loading the plug-in and its factory needs no display
+    if not display:
+        env.pop("DISPLAY", None)  # loading the plug-in and its factory needs no display
     command = [WINE_RUN, program] if is_windows_program(program) else [program]
     proc = subprocess.run(command + args, env=env, capture_output=True)
     stdout = proc.stdout.decode("utf-8", "replace").replace("\r\n", "\n").splitlines()
@@ -249,6 +253,20 @@ def check_wav(words, folder):
     raise CheckError(f"unknown wav check {what}")
 
 
+# ----- PNG files -----
+
+def check_png(words, folder):
+    if len(words) < 3 or words[2] != "size":
+        raise CheckError("png FILE size is=WxH")
+    with open(os.path.join(folder, words[1]), "rb") as f:
+        head = f.read(24)
+    if head[:8] != b"\x89PNG\r\n\x1a\n" or head[12:16] != b"IHDR":
+        return False, "not a PNG file"
+    width, height = struct.unpack(">II", head[16:24])
+    opts = dict(w.split("=", 1) for w in words[3:])
+    return f"{width}x{height}" == opts["is"], f"{width}x{height}"
+
+
 # ----- checks -----
 
 def evaluate(words, result, folder):
@@ -281,6 +299,8 @@ def evaluate(words, result, folder):
         return False, f"{len(first)} and {len(second)} bytes, first difference at byte {at}"
     if kind == "wav":
         return check_wav(words, folder)
+    if kind == "png":
+        return check_png(words, folder)
     raise CheckError(f"unknown check kind '{kind}'")
 
 
@@ -292,6 +312,8 @@ def main(argv):
     parser.add_argument("--checks", default=os.path.join(HERE, "host-checks.txt"))
     parser.add_argument("--only", default="", help="comma-separated block names")
     parser.add_argument("--verbose", action="store_true", help="print every run's output")
+    parser.add_argument("--display", action="store_true",
+                        help="run the blocks marked 'display' (and only those); needs DISPLAY")
     options = parser.parse_args(argv[1:])
 
     build = options.build or os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(options.host))))
@@ -309,6 +331,8 @@ def main(argv):
         for block in blocks:
             if only and block.name not in only:
                 continue
+            if block.display != options.display:
+                continue
             args = []
             for arg in block.args:
                 for key, value in replacements.items():
@@ -317,7 +341,7 @@ def main(argv):
             program = options.host
             if block.program:
                 program = block.program.replace("{build}", build).replace("{exe}", suffix)
-            result = run_program(program, args, block.debug_output)
+            result = run_program(program, args, block.debug_output, block.display)
             if options.verbose:
                 print("\n".join(f"    | {line}" for line in result.stdout + result.stderr))
             block_results = []
@@ -345,7 +369,8 @@ def main(argv):
                 for line in result.stderr[-20:]:
                     print(f"    stderr | {line}")
 
-    print(f"Host checks: {passed} passed, {len(failed)} failed, {pending} pending")
+    kind = "Host display checks" if options.display else "Host checks"
+    print(f"{kind}: {passed} passed, {len(failed)} failed, {pending} pending")
     return 1 if failed else 0
 
 
