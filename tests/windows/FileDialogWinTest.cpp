@@ -1,7 +1,8 @@
-// The Windows common item dialog in its file-open form, driven through the same COM calls, in the
-// same order, as the plug-in's sample dialog, without showing it: creation, the event handler's
-// Advise and Unadvise, options, file types, default extension, start folder, and every reference
-// released. Needs a display (under wine: Xvfb).
+// The Windows common item dialog in its file-open form. First through the same COM calls, in the same
+// order, as the plug-in's sample dialog, without showing it: creation, the event handler's Advise and
+// Unadvise, options, file types, default extension, start folder, and every reference released; with a
+// minimal handler of the test's own and with the plug-in's. Then the plug-in's ShowSampleOpenDialog
+// itself, answered by a stand-in user on another thread. Needs a display (under wine: Xvfb).
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,19 @@
 #include <shobjidl.h>
 
 #include <atomic>
+#include <fstream>
 #include <new>
 #include <ostream>
 #include <string>
+#include <thread>
 
+#include "SampleDialog.h"
 #include "WinTestSupport.h"
+
+// The sample dialog's own parts (samples/SampleDialogWin.cpp), which its header leaves out because
+// only the dialog itself uses them.
+HRESULT CreateDialogEventHandler(void** ppv);
+bool SetDialogStartFolder(IFileDialog* dialog, std::wstring folder);
 
 namespace
 {
@@ -78,8 +87,12 @@ HRESULT CreateTestDialogEvents(IFileDialogEvents** handler)
   return result;
 }
 
-// The event handlers that the dialog is tested with. The plug-in's own CreateDialogEventHandler
-// joins this table when the sample dialog is part of the build.
+HRESULT CreatePluginDialogEventHandler(IFileDialogEvents** handler)
+{
+  return CreateDialogEventHandler(reinterpret_cast<void**>(handler));
+}
+
+// The event handlers that the dialog is tested with: the test's own and the plug-in's.
 struct HandlerFactory
 {
   const char* name;
@@ -87,6 +100,7 @@ struct HandlerFactory
 };
 const HandlerFactory kHandlerFactories[] = {
   {"TestDialogEvents", &CreateTestDialogEvents},
+  {"CDialogEventHandler", &CreatePluginDialogEventHandler},
 };
 
 void PrintTo(const HandlerFactory& factory, std::ostream* os) { *os << factory.name; }
@@ -253,8 +267,66 @@ TEST_P(FileDialogWin, TakesTheSampleDialogsSettingsInItsOrder)
   EXPECT_EQ(TestDialogEvents::sLiveObjects, liveBefore);
 }
 
+TEST_P(FileDialogWin, HandlerAnswersATypeChangeOfTheOpenDialogWithItsMissingSaveSide)
+{
+  IFileDialog* dialog = NewFileOpenDialog();
+  ASSERT_NE(dialog, nullptr);
+  IFileDialogEvents* handler = nullptr;
+  ASSERT_EQ(GetParam().create(&handler), S_OK);
+  const HRESULT result = handler->OnTypeChange(dialog);
+  if (GetParam().create == &CreatePluginDialogEventHandler)
+  {
+    EXPECT_EQ(Hex(result), Hex(E_NOINTERFACE));
+  }
+  EXPECT_EQ(handler->Release(), 0u);
+  EXPECT_EQ(dialog->Release(), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Handlers, FileDialogWin, ::testing::ValuesIn(kHandlerFactories),
                          [](const ::testing::TestParamInfo<HandlerFactory>& info) { return std::string(info.param.name); });
+
+TEST(DialogEventHandlerWin, BothInterfacesShareOneObjectAndOneCount)
+{
+  IFileDialogEvents* events = nullptr;
+  ASSERT_EQ(CreateDialogEventHandler(reinterpret_cast<void**>(&events)), S_OK);
+  ASSERT_NE(events, nullptr);
+  EXPECT_EQ(krbtest::RefCountOf(events), 1u);
+
+  IFileDialogControlEvents* controlEvents = nullptr;
+  ASSERT_EQ(events->QueryInterface(IID_IFileDialogControlEvents, reinterpret_cast<void**>(&controlEvents)), S_OK);
+  EXPECT_EQ(krbtest::RefCountOf(events), 2u);
+  IUnknown* fromEvents = nullptr;
+  IUnknown* fromControlEvents = nullptr;
+  ASSERT_EQ(events->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&fromEvents)), S_OK);
+  ASSERT_EQ(controlEvents->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&fromControlEvents)), S_OK);
+  EXPECT_EQ(fromEvents, fromControlEvents); // one identity
+  EXPECT_EQ(fromEvents->Release(), 3u);
+  EXPECT_EQ(fromControlEvents->Release(), 2u);
+
+  IFileDialog* notOffered = reinterpret_cast<IFileDialog*>(1);
+  EXPECT_EQ(Hex(events->QueryInterface(IID_IFileDialog, reinterpret_cast<void**>(&notOffered))), Hex(E_NOINTERFACE));
+  EXPECT_EQ(notOffered, nullptr);
+
+  EXPECT_EQ(controlEvents->Release(), 1u);
+  EXPECT_EQ(events->Release(), 0u);
+}
+
+TEST(DialogEventHandlerWin, AnswersEveryOtherEventWithGoOn)
+{
+  IFileDialogEvents* events = nullptr;
+  ASSERT_EQ(CreateDialogEventHandler(reinterpret_cast<void**>(&events)), S_OK);
+  FDE_SHAREVIOLATION_RESPONSE share = FDESVR_REFUSE;
+  FDE_OVERWRITE_RESPONSE overwrite = FDEOR_REFUSE;
+  EXPECT_EQ(events->OnFileOk(nullptr), S_OK);
+  EXPECT_EQ(events->OnFolderChanging(nullptr, nullptr), S_OK);
+  EXPECT_EQ(events->OnFolderChange(nullptr), S_OK);
+  EXPECT_EQ(events->OnSelectionChange(nullptr), S_OK);
+  EXPECT_EQ(events->OnShareViolation(nullptr, nullptr, &share), S_OK);
+  EXPECT_EQ(events->OnOverwrite(nullptr, nullptr, &overwrite), S_OK);
+  EXPECT_EQ(share, FDESVR_REFUSE); // responses are left as they were
+  EXPECT_EQ(overwrite, FDEOR_REFUSE);
+  EXPECT_EQ(events->Release(), 0u);
+}
 
 namespace
 {
@@ -302,4 +374,177 @@ TEST_F(ShellFolderItems, ADriveThatIsGoneGivesInvalidDrive)
     GTEST_SKIP() << "wine returns " << Hex(result) << " for a missing drive; Windows returns "
                  << Hex(HRESULT_FROM_WIN32(ERROR_INVALID_DRIVE));
   EXPECT_EQ(Hex(result), Hex(HRESULT_FROM_WIN32(ERROR_INVALID_DRIVE)));
+}
+
+namespace
+{
+class SampleDialogWin : public ShellFolderItems
+{
+protected:
+  // The folder the dialog shows, or the empty text when it has none yet.
+  static std::wstring FolderOf(IFileDialog* dialog)
+  {
+    IShellItem* folder = nullptr;
+    if (FAILED(dialog->GetFolder(&folder)) || !folder)
+      return L"";
+    std::wstring path = FileSystemPath(folder);
+    folder->Release();
+    return CanonicalFolder(path);
+  }
+
+  static void WriteFile(const std::wstring& path)
+  {
+    std::ofstream file(path.c_str(), std::ios::binary);
+    file << "RIFF";
+  }
+};
+
+// Plays the user for one modal Show: waits on its own thread for this process's dialog window, then
+// types a name into the file name box and presses Open, or presses Cancel when the name is empty. It
+// only posts to the dialog after it is done with it, so it never waits on the dialog's thread.
+class DialogUser
+{
+public:
+  explicit DialogUser(std::wstring typedName) : mThread([this, name = std::move(typedName)] { Run(name); }) {}
+  ~DialogUser() { mThread.join(); }
+  DialogUser(const DialogUser&) = delete;
+  DialogUser& operator=(const DialogUser&) = delete;
+
+  bool SawTheDialog() const { return mSawTheDialog; }
+
+private:
+  static HWND FindDialog()
+  {
+    struct Search
+    {
+      HWND found = nullptr;
+    } search;
+    EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpW(className, L"#32770") == 0)
+        {
+          reinterpret_cast<Search*>(context)->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  // The file name box: an edit control (edt1) in wine's dialog, the edit inside the name combo box
+  // (cmb13) in Windows'.
+  static HWND FindNameBox(HWND dialog)
+  {
+    if (HWND edit = GetDlgItem(dialog, 0x480))
+      return edit;
+    if (HWND combo = FindWindowExW(dialog, nullptr, L"ComboBoxEx32", nullptr))
+      if (HWND inner = FindWindowExW(combo, nullptr, L"ComboBox", nullptr))
+        return FindWindowExW(inner, nullptr, L"Edit", nullptr);
+    return nullptr;
+  }
+
+  void Run(const std::wstring& name)
+  {
+    HWND dialog = nullptr;
+    for (int attempt = 0; attempt < 1000 && !dialog; ++attempt)
+    {
+      Sleep(20);
+      dialog = FindDialog();
+    }
+    if (!dialog)
+      return;
+    mSawTheDialog = true;
+    Sleep(200); // let it finish opening
+    if (name.empty())
+    {
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return;
+    }
+    if (HWND box = FindNameBox(dialog))
+      SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  }
+
+  std::atomic<bool> mSawTheDialog{false};
+  std::thread mThread;
+};
+
+std::u16string U16(const std::wstring& wide) { return std::u16string(wide.begin(), wide.end()); }
+std::wstring Wide(const std::u16string& u16) { return std::wstring(u16.begin(), u16.end()); }
+} // namespace
+
+TEST_F(SampleDialogWin, StartFolderIsSetForAnExistingFolderOnly)
+{
+  IFileDialog* dialog = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
+                             reinterpret_cast<void**>(&dialog)),
+            S_OK);
+  krbtest::TempFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  const std::wstring before = FolderOf(dialog);
+
+  EXPECT_TRUE(SetDialogStartFolder(dialog, L""));
+  EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(before));
+  EXPECT_TRUE(SetDialogStartFolder(dialog, folder.Path() + L"\\Gone"));
+  EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(before));
+  if (const wchar_t letter = UnusedDriveLetter())
+  {
+    EXPECT_TRUE(SetDialogStartFolder(dialog, std::wstring(1, letter) + L":\\Samples"));
+    EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(before));
+  }
+  EXPECT_TRUE(SetDialogStartFolder(dialog, folder.Path()));
+  EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(CanonicalFolder(folder.Path())));
+  EXPECT_EQ(dialog->Release(), 0u);
+}
+
+TEST_F(SampleDialogWin, CancelLeavesThePathAsItWas)
+{
+  krbtest::TempFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  const std::wstring current = folder.Path() + L"\\current.wav";
+  WriteFile(current);
+  gSampleDialogPath = U16(current);
+  {
+    DialogUser user(L"");
+    ShowSampleOpenDialog();
+    EXPECT_TRUE(user.SawTheDialog());
+  }
+  EXPECT_EQ(Narrow(Wide(gSampleDialogPath)), Narrow(current));
+}
+
+TEST_F(SampleDialogWin, ANameTypedInTheStartFolderGetsTheDefaultExtension)
+{
+  krbtest::TempFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  WriteFile(folder.Path() + L"\\current.wav");
+  WriteFile(folder.Path() + L"\\kick.wav");
+  gSampleDialogPath = U16(folder.Path() + L"\\current.wav");
+  {
+    DialogUser user(L"kick");
+    ShowSampleOpenDialog();
+    EXPECT_TRUE(user.SawTheDialog());
+  }
+  EXPECT_EQ(Narrow(CanonicalFolder(Wide(gSampleDialogPath))), Narrow(CanonicalFolder(folder.Path() + L"\\kick.wav")));
+}
+
+TEST_F(SampleDialogWin, AGoneStartFolderStillOpensTheDialog)
+{
+  std::wstring gone;
+  {
+    krbtest::TempFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    gone = folder.Path() + L"\\old.wav";
+  }
+  gSampleDialogPath = U16(gone);
+  {
+    DialogUser user(L"");
+    ShowSampleOpenDialog();
+    EXPECT_TRUE(user.SawTheDialog());
+  }
+  EXPECT_EQ(Narrow(Wide(gSampleDialogPath)), Narrow(gone));
 }
