@@ -212,6 +212,9 @@ elif ! timeout 120 wineserver -w; then
 elif ! timeout 120 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >>"${wine_log}" 2>&1; then
   prefix_ok=0
+# A fresh prefix says it is Windows 7; the plug-in's hosts run on Windows 10 and later.
+elif ! timeout 120 wine winecfg -v win10 </dev/null >>"${wine_log}" 2>&1; then
+  prefix_ok=0
 fi
 if [ "${prefix_ok}" = 0 ]; then
   grep -v -e "wine32 is missing" -e "multiarch needs" -e "dpkg --add-architecture" -e "apt-get install wine32" \
@@ -220,7 +223,8 @@ if [ "${prefix_ok}" = 0 ]; then
   exit 1
 fi
 start_wineserver
-echo "  prefix ready in ${WINEPREFIX} ($(wine --version 2>/dev/null))"
+windows_version=$(timeout 60 wine cmd /c ver </dev/null 2>/dev/null | tr -d '\r' | grep -m1 "Windows")
+echo "  prefix ready in ${WINEPREFIX} ($(wine --version 2>/dev/null); ${windows_version:-Windows version unknown})"
 
 # ----- 4. host checks -----
 step "host checks (krbhost.exe under wine)"
