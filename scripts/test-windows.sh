@@ -14,11 +14,15 @@
 #                   ExitDll and GetPluginFactory; the DLL and every program of the build import only
 #                   system DLLs; no Linux platform source is compiled; the committed icon is what
 #                   tools/icongen draws
-#   3. wine prefix  a fresh prefix in a temporary folder, crash dialog off, removed at the end
+#   3. wine prefix  a fresh prefix in a temporary folder (Windows 10, crash dialog off), removed at the end
 #   4. host         tests/windows/host-checks.txt through krbhost.exe (tests/windows/host_checks.py)
 #   5. tests        every CTest test of the Windows build that needs no display, under wine
 #   6. display      the host checks marked "display" and the tests labelled "display" (the file
 #                   dialog), under wine on Xvfb
+#
+# A Windows test that opens a window needs the CTest label "display" (gtest_discover_tests(... PROPERTIES
+# LABELS display)); without it, it runs headless in step 5 and fails there. A host check is added with
+# a line in tests/windows/host-checks.txt.
 #
 # Prints "Windows checks: PASSED", "Windows checks: FAILED (...)" or "Windows checks: SKIPPED (reason)"
 # as its last line. Exit status: 0 when passed or skipped, 1 when a check failed, 2 on a wrong
