@@ -4,16 +4,29 @@
 
 namespace
 {
+const wchar_t* const kClassName = L"KrbIdleTimerWindow";
+
+// The module (plug-in library or program) that holds this code. The window class belongs to it, not
+// to the host program: a class outlives the library that registered it, and a library unloaded and
+// loaded again at another address must not find a class whose window procedure points into its old
+// image.
+HINSTANCE ThisModule()
+{
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
 // A message-only window owns the timer, so that WM_TIMER reaches this object on the thread that made it.
 class WindowsTimer final : public IdleTimer
 {
 public:
   WindowsTimer(std::function<void()> onTick, int intervalMs) : IdleTimer(std::move(onTick), intervalMs)
   {
-    static const wchar_t* kClassName = L"KrbIdleTimerWindow";
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hInstance = ThisModule();
     windowClass.lpszClassName = kClassName;
     RegisterClassW(&windowClass); // fails harmlessly when already registered
     mWindow = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
@@ -31,6 +44,9 @@ public:
       KillTimer(mWindow, 1);
       SetWindowLongPtrW(mWindow, GWLP_USERDATA, 0);
       DestroyWindow(mWindow);
+      // Fails harmlessly while another timer's window still uses the class; the last one removes it,
+      // so nothing of the library stays registered once its plug-ins are gone.
+      UnregisterClassW(kClassName, ThisModule());
     }
   }
 

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <string>
 
 #include "HostModule.h"
 #include "HostPlugin.h"
+#include "ModulePlatform.h"
 
 using namespace krb::host;
 using namespace Steinberg;
@@ -40,7 +39,7 @@ TEST(FactoryTest, FactoryInformationByteForByte)
   ASSERT_EQ(module->Factory()->getFactoryInfo(&info), kResultOk);
   ExpectField(info.vendor, sizeof(info.vendor), "Ombrix");
   EXPECT_EQ(info.flags, 16);
-  EXPECT_EQ(module->EntryName(), "ModuleEntry");
+  EXPECT_EQ(module->EntryName(), KRB_MODULE_ENTRY);
 }
 
 TEST(FactoryTest, ClassInformationByteForByte)
@@ -80,17 +79,18 @@ TEST(FactoryTest, SecondCallGivesTheSameFactoryWithOneMoreReference)
   auto module = LoadPlugin();
   ASSERT_TRUE(module);
   // The library is loaded already: this only finds it again.
-  void* library = dlopen(module->BinaryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
-  ASSERT_NE(library, nullptr);
+  std::string error;
+  void* library = platform::OpenLibrary(module->BinaryPath(), error);
+  ASSERT_NE(library, nullptr) << error;
   using GetFactoryProc = IPluginFactory* (PLUGIN_API*)();
-  auto getFactory = reinterpret_cast<GetFactoryProc>(dlsym(library, "GetPluginFactory"));
+  auto getFactory = reinterpret_cast<GetFactoryProc>(platform::FindSymbol(library, "GetPluginFactory"));
   ASSERT_NE(getFactory, nullptr);
 
   IPluginFactory* again = getFactory();
   EXPECT_EQ(again, module->Factory());
   // One reference for the module's holder, one for this call: releasing ours leaves one.
   EXPECT_EQ(again->release(), 1u);
-  dlclose(library);
+  platform::CloseLibrary(library);
 }
 
 TEST(FactoryTest, TwoInstancesAreSeparateObjects)

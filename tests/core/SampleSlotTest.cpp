@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "DebugCapture.h"
 #include "SampleSlot.h"
 #include "TestFiles.h"
 
@@ -15,12 +16,10 @@ namespace
 {
 std::u16string U16(const std::filesystem::path& path) { return path.u16string(); }
 
-// Loads with the debugger output (standard error here) captured.
+// Loads with the debugger output captured.
 std::string LoadCapturingDebugOutput(SampleSlot& slot, const std::u16string& path)
 {
-  testing::internal::CaptureStderr();
-  slot.LoadFile(path);
-  return testing::internal::GetCapturedStderr();
+  return CaptureDebugOutput([&] { slot.LoadFile(path); });
 }
 
 std::vector<double> BufferOf(const SampleSlot& slot)

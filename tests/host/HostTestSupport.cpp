@@ -10,8 +10,6 @@
 #include <random>
 #include <sstream>
 
-#include <sys/wait.h>
-
 namespace krb::host::test {
 
 std::filesystem::path FixtureBundle()
@@ -153,39 +151,6 @@ bool ReadWav(const std::filesystem::path& path, WavData& wav)
     if (!haveFmt)
         ADD_FAILURE() << "no fmt chunk";
     return haveFmt;
-}
-
-namespace {
-std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadText(const std::filesystem::path& path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-} // namespace
-
-ProgramResult RunHost(const std::vector<std::string>& args)
-{
-    TempDir dir;
-    std::string command = ShellQuote(HostProgram().string());
-    for (const std::string& arg : args)
-        command += " " + ShellQuote(arg);
-    command += " >" + ShellQuote((dir / "out.txt").string()) + " 2>" + ShellQuote((dir / "err.txt").string());
-    const int status = std::system(command.c_str());
-    ProgramResult result;
-    result.mExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.mOut = ReadText(dir / "out.txt");
-    result.mErr = ReadText(dir / "err.txt");
-    return result;
 }
 
 } // namespace krb::host::test

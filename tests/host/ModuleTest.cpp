@@ -19,10 +19,11 @@ TEST(ModuleTest, LoadsTheBundleThroughItsEntryPoints)
     std::string error;
     std::shared_ptr<HostModule> module = HostModule::Load(FixtureBundle(), error);
     ASSERT_TRUE(module) << error;
-    // The test plug-in hands out its factory only after ModuleEntry ran.
+    // The test plug-in hands out its factory only after its entry function ran.
     EXPECT_NE(module->Factory(), nullptr);
-    EXPECT_EQ(module->EntryName(), "ModuleEntry");
-    EXPECT_EQ(module->BinaryPath(), FixtureBundle() / "Contents" / "x86_64-linux" / "KrbHostFixture.so");
+    EXPECT_EQ(module->EntryName(), KRB_MODULE_ENTRY);
+    EXPECT_EQ(module->BinaryPath(),
+              FixtureBundle() / "Contents" / KRB_BUNDLE_ARCH / "KrbHostFixture" KRB_MODULE_SUFFIX);
 
     const FactoryInfo& info = module->Info();
     EXPECT_EQ(info.mVendor, "Krellbinder Tests");
@@ -110,8 +111,8 @@ TEST(ModuleTest, ReportsWhyABundleCannotLoad)
     test::TempDir dir;
     // A bundle whose binary is not a shared library.
     const auto fake = dir / "Fake.vst3";
-    std::filesystem::create_directories(fake / "Contents" / "x86_64-linux");
-    std::ofstream(fake / "Contents" / "x86_64-linux" / "Fake.so") << "not a library";
+    std::filesystem::create_directories(fake / "Contents" / KRB_BUNDLE_ARCH);
+    std::ofstream(fake / "Contents" / KRB_BUNDLE_ARCH / "Fake" KRB_MODULE_SUFFIX) << "not a library";
 
     struct LoadCase
     {
@@ -134,7 +135,7 @@ TEST(ModuleTest, ReportsWhyABundleCannotLoad)
 
 TEST(ModuleTest, LoadsTheBinaryGivenDirectlyAndAgainAfterUnloading)
 {
-    const auto binary = FixtureBundle() / "Contents" / "x86_64-linux" / "KrbHostFixture.so";
+    const auto binary = FixtureBundle() / "Contents" / KRB_BUNDLE_ARCH / "KrbHostFixture" KRB_MODULE_SUFFIX;
     for (int round = 0; round < 2; ++round)
     {
         std::string error;

@@ -87,7 +87,7 @@ TEST(HostProgramTest, InfoListsFactoryClassesBusesAndParameters)
     const auto run = RunHost({"info", test::FixtureBundle().string()});
     ASSERT_EQ(run.mExitCode, kExitOk) << run.mErr;
     const char* const kLines[] = {
-        "  entry: ModuleEntry\n",
+        "  entry: " KRB_MODULE_ENTRY "\n",
         "  vendor: Krellbinder Tests\n",
         "  flags: 0x00000010 (Unicode)\n",
         "Classes: 3\n",

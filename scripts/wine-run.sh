@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Runs one Windows program under wine for the tests (also CTest's emulator in the windows preset).
+#
+#   scripts/wine-run.sh PROGRAM.exe [ARGS...]
+#
+# Needs WINEPREFIX pointing at a prepared prefix (scripts/test-windows.sh makes one in a temporary
+# folder). Headless unless DISPLAY is set, bounded by KRB_WINE_TIMEOUT seconds (default 300), with
+# wine's own start-up chatter removed from standard error; everything else on standard error is kept,
+# and the program's exit code is this script's exit code (124 on time-out).
+#
+# The program writes into files that are copied out when it ends: wine's background services
+# (services.exe, winedevice.exe) inherit the first program's output handles and keep them open long
+# after it, so a pipe handed to wine would keep its reader (CTest, a test script) waiting.
+set -u
+
+if [ -z "${WINEPREFIX:-}" ] || [ ! -d "${WINEPREFIX}" ]; then
+  echo "wine-run.sh: WINEPREFIX is not set to a prepared wine prefix (scripts/test-windows.sh makes one)" >&2
+  exit 2
+fi
+if [ $# -lt 1 ]; then
+  echo "usage: wine-run.sh PROGRAM.exe [ARGS...]" >&2
+  exit 2
+fi
+
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+timeout_s="${KRB_WINE_TIMEOUT:-300}"
+
+out_dir=$(mktemp -d "${TMPDIR:-/tmp}/krb-wine-run.XXXXXX") || exit 2
+trap 'rm -rf "${out_dir}"' EXIT
+
+# Lines wine prints on a 64-bit-only installation or a fresh prefix, which say nothing about the program.
+filter_wine_noise() {
+  awk '
+    /^it looks like wine32 is missing, you should install it\.$/ { next }
+    /^multiarch needs to be enabled first\.  as root, please$/ { next }
+    /^execute "dpkg --add-architecture i386 && apt-get update &&$/ { next }
+    /^apt-get install wine32(:i386)?"$/ { next }
+    /^wine: configuration in .* has been updated\.$/ { next }
+    /^wine: failed to open L"C:\\\\windows\\\\syswow64\\\\rundll32\.exe": c0000135$/ { next }
+    { print }
+  '
+}
+
+timeout --kill-after=10 "${timeout_s}" wine "$@" </dev/null >"${out_dir}/stdout" 2>"${out_dir}/stderr"
+status=$?
+cat "${out_dir}/stdout"
+filter_wine_noise <"${out_dir}/stderr" >&2
+if [ "${status}" -eq 124 ] || [ "${status}" -eq 137 ]; then
+  echo "wine-run.sh: $1 did not finish within ${timeout_s} s" >&2
+  exit 124
+fi
+exit "${status}"
