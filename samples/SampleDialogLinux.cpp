@@ -3,6 +3,7 @@
 // its standard output, which is read through a pipe.
 
 #include "SampleDialog.h"
+#include "plugin/UnicodeText.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -39,101 +40,6 @@ const SampleFileType kSampleFileTypes[] = {
   {"Text Document (*.txt)", "*.txt"},
   {"All Documents (*.*)", "*"},
 };
-
-// Strict conversions: a path that is not valid UTF-16 or UTF-8 is not passed on.
-std::optional<std::string> ToUtf8(const std::u16string& text)
-{
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i)
-  {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF)
-    {
-      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
-        return std::nullopt;
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
-    }
-    else if (c >= 0xDC00 && c <= 0xDFFF)
-      return std::nullopt;
-    if (c == 0)
-      return std::nullopt;
-    if (c < 0x80)
-      out += static_cast<char>(c);
-    else if (c < 0x800)
-    {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else if (c < 0x10000)
-    {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else
-    {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::optional<std::u16string> FromUtf8(const std::string& text)
-{
-  std::u16string out;
-  out.reserve(text.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end)
-  {
-    uint32_t c = *p++;
-    int extra = 0;
-    uint32_t min = 0;
-    if (c < 0x80)
-      extra = 0;
-    else if ((c & 0xE0) == 0xC0)
-    {
-      extra = 1;
-      c &= 0x1F;
-      min = 0x80;
-    }
-    else if ((c & 0xF0) == 0xE0)
-    {
-      extra = 2;
-      c &= 0x0F;
-      min = 0x800;
-    }
-    else if ((c & 0xF8) == 0xF0)
-    {
-      extra = 3;
-      c &= 0x07;
-      min = 0x10000;
-    }
-    else
-      return std::nullopt;
-    for (; extra > 0; --extra)
-    {
-      if (p >= end || (*p & 0xC0) != 0x80)
-        return std::nullopt;
-      c = (c << 6) | (*p++ & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) || c == 0)
-      return std::nullopt;
-    if (c >= 0x10000)
-    {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-    else
-      out += static_cast<char16_t>(c);
-  }
-  return out;
-}
 
 bool IsDirectory(const std::string& path)
 {
@@ -271,7 +177,7 @@ void ShowSampleOpenDialog()
   try
   {
     std::string startFolder;
-    if (auto folder = ToUtf8(SampleDialogStartFolder(gSampleDialogPath, kSeparator)); folder && IsDirectory(*folder))
+    if (auto folder = Utf16ToUtf8Strict(SampleDialogStartFolder(gSampleDialogPath, kSeparator)); folder && IsDirectory(*folder))
       startFolder = *folder; // a folder that has gone opens the chooser in its own default folder
 
     const std::string zenity = FindOnPath("zenity");
@@ -290,7 +196,7 @@ void ShowSampleOpenDialog()
       path.pop_back();
     if (path.empty() || path.find('\n') != std::string::npos)
       return;
-    if (auto chosen = FromUtf8(path))
+    if (auto chosen = Utf8ToUtf16Strict(path))
       gSampleDialogPath = std::move(*chosen);
   }
   catch (const std::bad_alloc&)
