@@ -7,29 +7,13 @@
 
 #include "Krellbinder.h"
 #include "SampleDialog.h"
+#include "PluginPtr.h"
 #include "TestFixtures.h"
 
 using namespace krbtest;
 
 namespace
 {
-struct PluginDeleter
-{
-  void operator()(Krellbinder* plugin) const
-  {
-    plugin->terminate();
-    plugin->release();
-  }
-};
-using PluginPtr = std::unique_ptr<Krellbinder, PluginDeleter>;
-
-PluginPtr MakePlugin()
-{
-  PluginPtr plugin(new Krellbinder(InstanceInfo()));
-  plugin->initialize(nullptr);
-  return plugin;
-}
-
 // Records what the queues deliver, as the editor's delegate would receive it.
 struct RecordingDelegate
 {
@@ -86,7 +70,7 @@ void EditorSets(Krellbinder& plug, int paramIdx, double value)
 class ButtonReactionsTest : public testing::Test
 {
 protected:
-  PluginPtr mPlug = MakePlugin();
+  PluginPtr mPlug = MakeInitializedPlugin();
   Krellbinder& plug = *mPlug;
 };
 } // namespace
@@ -255,7 +239,7 @@ TEST_F(ButtonReactionsTest, SoloAndMuteFollowTheirStateMachine)
   for (const Sequence& sequence : sequences)
   {
     SCOPED_TRACE(sequence.name);
-    PluginPtr fresh = MakePlugin();
+    PluginPtr fresh = MakeInitializedPlugin();
     for (const Step& step : sequence.steps)
     {
       HostSets(*fresh, step.param, step.value);

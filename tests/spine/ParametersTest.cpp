@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Krellbinder.h"
+#include "PluginPtr.h"
 #include "vst3/StringConvert.h"
 
 namespace
@@ -44,12 +45,6 @@ const GroupCase kGroups[] = {
   {kMasterSwing, 1, "Master Swing", IParam::kTypeDouble, 0.0, 0, 1, 0.01, "%", 0},
 };
 
-struct PluginDeleter
-{
-  void operator()(Krellbinder* plugin) const { plugin->release(); }
-};
-using PluginPtr = std::unique_ptr<Krellbinder, PluginDeleter>;
-PluginPtr MakePlugin() { return PluginPtr(new Krellbinder(InstanceInfo())); }
 
 TEST(ParametersTest, EveryGroupHasItsNamesRangesDefaultsAndFlags)
 {

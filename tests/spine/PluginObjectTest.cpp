@@ -3,15 +3,11 @@
 #include <memory>
 
 #include "Krellbinder.h"
+#include "PluginPtr.h"
 #include "KrellbinderConfig.h"
 
 namespace
 {
-struct PluginDeleter
-{
-  void operator()(Krellbinder* plugin) const { plugin->release(); }
-};
-using PluginPtr = std::unique_ptr<Krellbinder, PluginDeleter>;
 
 TEST(PluginObjectTest, ConfigurationRecord)
 {
@@ -45,7 +41,7 @@ TEST(PluginObjectTest, ConfigurationRecord)
 
 TEST(PluginObjectTest, FieldsAtConstruction)
 {
-  PluginPtr plugin(new Krellbinder(InstanceInfo()));
+  PluginPtr plugin = MakePlugin();
   EXPECT_DOUBLE_EQ(plugin->mGuiSize, 1.0);
   EXPECT_EQ(plugin->mSelectedDrum.load(), 0);
   EXPECT_EQ(plugin->mDisplayedStep.load(), 0);
@@ -61,7 +57,7 @@ TEST(PluginObjectTest, FieldsAtConstruction)
 
 TEST(PluginObjectTest, BusesAndMidiInput)
 {
-  PluginPtr plugin(new Krellbinder(InstanceInfo()));
+  PluginPtr plugin = MakePlugin();
   ASSERT_EQ(plugin->initialize(nullptr), Steinberg::kResultOk);
   using namespace Steinberg::Vst;
   constexpr auto kInput = Steinberg::Vst::kInput;
@@ -99,7 +95,7 @@ TEST(PluginObjectTest, BusesAndMidiInput)
 
 TEST(PluginObjectTest, InitializeTerminateCyclesAndProcessWithoutSetupStaySafe)
 {
-  PluginPtr plugin(new Krellbinder(InstanceInfo()));
+  PluginPtr plugin = MakePlugin();
   for (int i = 0; i < 3; ++i)
   {
     ASSERT_EQ(plugin->initialize(nullptr), Steinberg::kResultOk);

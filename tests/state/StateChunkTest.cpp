@@ -9,29 +9,13 @@
 #include <vector>
 
 #include "Krellbinder.h"
+#include "PluginPtr.h"
 #include "TestFixtures.h"
 
 using namespace krbtest;
 
 namespace
 {
-struct PluginDeleter
-{
-  void operator()(Krellbinder* plugin) const
-  {
-    plugin->terminate();
-    plugin->release();
-  }
-};
-using PluginPtr = std::unique_ptr<Krellbinder, PluginDeleter>;
-
-PluginPtr MakePlugin()
-{
-  PluginPtr plugin(new Krellbinder(InstanceInfo()));
-  plugin->initialize(nullptr);
-  return plugin;
-}
-
 constexpr int kDefaultChunkSize = 295628;
 constexpr size_t kRecordsOffset = 294956;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -81,7 +65,7 @@ struct Snapshot
 class StateTest : public testing::Test
 {
 protected:
-  PluginPtr mPlug = MakePlugin();
+  PluginPtr mPlug = MakeInitializedPlugin();
   Krellbinder& plug = *mPlug;
   TempFolder mFolder;
 
@@ -189,7 +173,7 @@ TEST_F(StateTest, RoundTripGivesBackEveryStoredField)
   Fill();
   const IByteChunk chunk = Save(plug);
 
-  PluginPtr restored = MakePlugin();
+  PluginPtr restored = MakeInitializedPlugin();
   ASSERT_EQ(restored->UnserializeState(chunk, 0), chunk.Size());
   EXPECT_TRUE(BytesOf(Save(*restored)) == BytesOf(chunk));
 
@@ -277,7 +261,7 @@ TEST_F(StateTest, StoredSamplesReplaceTheFileEvenWhenItChangedOrWentAway)
     SCOPED_TRACE(c.name);
     const fs::path file = mFolder / "kick.wav";
     WriteConstantWav(file, 1000, 0.5);
-    PluginPtr saved = MakePlugin();
+    PluginPtr saved = MakeInitializedPlugin();
     saved->mSlots[0].LoadFile(U16(file));
     saved->GetParam(kLengthKnob)->Set(0.5);
     saved->OnParamChange(kLengthKnob);
@@ -287,7 +271,7 @@ TEST_F(StateTest, StoredSamplesReplaceTheFileEvenWhenItChangedOrWentAway)
       fs::remove(file);
     else
       WriteConstantWav(file, static_cast<uint32_t>(c.framesOnDiskAtRestore), -0.5);
-    PluginPtr restored = MakePlugin();
+    PluginPtr restored = MakeInitializedPlugin();
     ASSERT_EQ(restored->UnserializeState(chunk, 0), chunk.Size());
     const SampleSlot& slot = restored->mSlots[0];
     EXPECT_EQ(slot.mPath, U16(file));
