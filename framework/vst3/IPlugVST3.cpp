@@ -35,7 +35,6 @@ IPlugVST3::IPlugVST3(const InstanceInfo& /*info*/, const Config& config)
     mAudioOutBuses[0].active = true;
   if (!mAudioInBuses.empty())
     mAudioInBuses[0].active = true;
-  mEventInActive = DoesMIDIIn();
 }
 
 IPlugVST3::~IPlugVST3()
@@ -137,7 +136,6 @@ void IPlugVST3::DeclareBuses()
     GetBusName(::kInput, b, static_cast<int>(mAudioInBuses.size()), name);
     mInBusNames.emplace_back(name.Get());
   }
-  mBusesDeclared = true;
 }
 
 // ----------------------------------------------------------------------------------------------- buses
@@ -208,8 +206,7 @@ tresult PLUGIN_API IPlugVST3::activateBus(MediaType type, BusDirection dir, int3
     auto& buses = dir == Vst::kInput ? mAudioInBuses : mAudioOutBuses;
     buses[static_cast<size_t>(index)].active = state != 0;
   }
-  else if (dir == Vst::kInput)
-    mEventInActive = state != 0;
+  // The MIDI input is read whenever the host sends events, active or not.
   return kResultOk;
 }
 

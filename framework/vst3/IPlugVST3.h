@@ -121,8 +121,6 @@ private:
 
   std::vector<Bus> mAudioOutBuses;
   std::vector<Bus> mAudioInBuses;
-  bool mEventInActive = false;
-  bool mBusesDeclared = false;
   std::vector<std::string> mOutBusNames;
   std::vector<std::string> mInBusNames;
 
