@@ -1,6 +1,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <dlfcn.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -16,6 +17,39 @@ namespace krb::host {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Mesa's GLX loads the screen's GL driver for each display that uses it and unloads the driver when the
+// last such display closes. The driver keeps an executable-memory heap in its own globals that it never
+// frees (a 10 MiB mapping plus its bookkeeping), so an editor that opens and closes its own display
+// loaded the driver anew each time and left one more heap behind, unreachable once the driver was gone
+// (LeakSanitizer cannot even name its module then). A long-lived host has GL loaded for its whole life:
+// this host does the same with a display of its own on which GLX stays set up until the process ends, so
+// the driver is loaded once and the editors' displays share it.
+// Never closed, not even at exit: that would unload the driver before a leak checker looks at the heap.
+Display* gGlDisplay = nullptr;
+
+void KeepGlDriverLoaded()
+{
+  static const bool kept = [] {
+    // The library the editors' GL goes through; never closed either.
+    void* glx = dlopen("libGLX.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!glx)
+      return false;
+    using GetFbConfigs = void** (*)(Display*, int, int*);
+    const auto getFbConfigs = reinterpret_cast<GetFbConfigs>(dlsym(glx, "glXGetFBConfigs"));
+    if (!getFbConfigs)
+      return false;
+    gGlDisplay = XOpenDisplay(nullptr);
+    if (!gGlDisplay)
+      return false;
+    // Asking the screen for its frame buffer configurations is what makes GLX load its driver.
+    int count = 0;
+    if (void** configs = getFbConfigs(gGlDisplay, DefaultScreen(gGlDisplay), &count))
+      XFree(configs);
+    return true;
+  }();
+  static_cast<void>(kept);
+}
 
 // The host's side of the view: its frame (resize requests) and the run loop it lends the view.
 class Frame final : public IPlugFrame, public Linux::IRunLoop
@@ -177,6 +211,7 @@ public:
       error = "cannot open the X display (is DISPLAY set?)";
       return false;
     }
+    KeepGlDriverLoaded();
     ViewRect size;
     if (view->getSize(&size) != kResultOk || size.getWidth() <= 0 || size.getHeight() <= 0)
       size = ViewRect(0, 0, 640, 480);
