@@ -25,6 +25,19 @@ bool IsDecimal(const std::string& text)
 }
 } // namespace
 
+namespace platform {
+std::filesystem::path BundleBinaryPath(const std::filesystem::path& bundle)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_directory(bundle, ec))
+        return bundle;
+    std::filesystem::path name = bundle.filename();
+    if (name.empty())
+        name = bundle.parent_path().filename();
+    return bundle / "Contents" / BundleArchitecture() / name.replace_extension(BundleBinarySuffix());
+}
+} // namespace platform
+
 std::shared_ptr<HostModule> HostModule::Load(const std::filesystem::path& bundle, std::string& error)
 {
     std::shared_ptr<HostModule> module(new HostModule);

@@ -14,15 +14,9 @@ const char* BundleArchitecture()
     return "x86_64-linux";
 }
 
-std::filesystem::path BundleBinaryPath(const std::filesystem::path& bundle)
+const char* BundleBinarySuffix()
 {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(bundle, ec))
-        return bundle;
-    std::filesystem::path name = bundle.filename();
-    if (name.empty())
-        name = bundle.parent_path().filename();
-    return bundle / "Contents" / BundleArchitecture() / name.replace_extension(".so");
+    return ".so";
 }
 
 void* OpenLibrary(const std::filesystem::path& binary, std::string& error)

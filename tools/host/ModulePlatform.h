@@ -11,6 +11,9 @@ namespace krb::host::platform {
 // The bundle's architecture folder name under Contents/.
 const char* BundleArchitecture();
 
+// The file name extension of the binary inside a bundle (".so", ".vst3").
+const char* BundleBinarySuffix();
+
 // The binary inside a bundle folder; a path to a plain file is taken as the binary itself.
 std::filesystem::path BundleBinaryPath(const std::filesystem::path& bundle);
 
