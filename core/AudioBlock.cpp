@@ -42,6 +42,16 @@ int32_t SwingDelay(double sampleRate, double tempo, double masterSwing)
   return delay < 2147483647.0 ? static_cast<int32_t>(delay) : INT32_MAX;
 }
 
+// Whether a start delay is still counting: a hit puts the position at the count's start, and the
+// count ends when the position reaches the delay, however far past the sample's end that lies. A
+// position beyond the delay is no count (the idle position that a load leaves, when the sample
+// outlasts the delay). A load of a shorter sample during a count leaves the count to finish: the
+// hit, due within a sixteenth of a beat, then plays the new sample.
+bool DelayCountRuns(int32_t delay, uint32_t position)
+{
+  return delay >= 0 && position <= static_cast<uint32_t>(delay);
+}
+
 struct ChannelMix
 {
   double* left;  // the channel's own output, or output channel 0 when all drums share it
@@ -193,10 +203,10 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
     const uint32_t idleBound = playLength * static_cast<uint32_t>(view.mNumChannels);
     const uint32_t startPosition = slot.mPosition.load(std::memory_order_relaxed);
     uint32_t position = startPosition;
-    if (position >= idleBound)
+    int32_t delay = slot.mStartDelay;
+    if (!DelayCountRuns(delay, position) && position >= idleBound)
       continue;
 
-    int32_t delay = slot.mStartDelay;
     int32_t counter = slot.mPitchCounter;
     const int32_t pitch = slot.mPitch.load(std::memory_order_relaxed);
     const double gainLeft = slot.mGainLeft.load(std::memory_order_relaxed);
@@ -206,23 +216,26 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
                                      : ChannelMix{outputs[2 * k], outputs[2 * k + 1], false};
 
     int frame = 0;
-    while (frame < count && position < idleBound)
+    while (frame < count)
     {
       if (delay != -1)
       {
-        // A delay of D keeps the channel silent for D frames, the frame of the hit included.
-        if (position == static_cast<uint32_t>(delay))
-        {
-          position = 0;
-          delay = -1;
-        }
-        else
-        {
-          ++position;
-          ++frame;
-          continue;
-        }
+        // A delay of D keeps the channel silent for D frames, the frame of the hit included, however
+        // short the sample: the count runs on the play position, past the sample's end if need be.
+        // A position already beyond the delay is no count; it goes on silently to the idle bound.
+        const bool runs = DelayCountRuns(delay, position);
+        const uint32_t target = runs ? static_cast<uint32_t>(delay) : std::max(idleBound, position);
+        const uint32_t silent = std::min(target - position, static_cast<uint32_t>(count - frame));
+        position += silent;
+        frame += static_cast<int>(silent);
+        if (!runs || frame == count)
+          break;
+        // The frame at which the count reaches the delay plays the sample's first frame.
+        position = 0;
+        delay = -1;
       }
+      else if (position >= idleBound)
+        break;
       if (position >= playLength)
         break; // silent from here on, and the position stays
       if (view.mNumChannels == 2)

@@ -180,9 +180,9 @@ TEST_F(AudioBlock, SwingDelayFollowsMasterSwing)
   EXPECT_EQ(FirstSound(0), 5512 + 689); // 689.0625 truncated
 }
 
-// A delay that reaches the end of the sample stops counting there; the voice stays silent until
-// the next sequencer hit, and a MIDI hit meanwhile restarts the count, silent as well.
-TEST_F(AudioBlock, StartDelayBeyondTheSample)
+// A delay longer than the sample still runs its whole count, then the sample plays from its first
+// frame to its end; the next step's hit is unswung and plays at once.
+TEST_F(AudioBlock, StartDelayLongerThanTheSample)
 {
   const auto ramp = LoadRamp(0, 1, 100);
   Plug().mSequencer.SetStep(0, 0, 1, true);
@@ -190,12 +190,45 @@ TEST_F(AudioBlock, StartDelayBeyondTheSample)
   mHarness.PlainParam(kSwingButton + 0, 1.0);
   mHarness.PlainParam(kMasterSwing, 1.0);
   Plug().mMode = kModeRun;
-  mHarness.ProcessFrames(5512 + 200);
-  EXPECT_EQ(FirstSound(0), -1);
-  EXPECT_EQ(Plug().mSlots[0].mPosition.load(), 100u); // the count stopped at the bound
-  EXPECT_EQ(Plug().mSlots[0].mStartDelay, 1378);
-  mHarness.ProcessFrames(5513 - 200 + 50);
-  EXPECT_EQ(FirstSound(0), 5512 + 5513); // step 2 plays at once
+  mHarness.ProcessFrames(5512 + 1378 + 200);
+  const size_t start = 5512 + 1378;
+  EXPECT_EQ(FirstSound(0), static_cast<long>(start));
+  for (size_t f = 0; f < 100; ++f)
+    ASSERT_EQ(Output(0)[start + f], Out(ramp[0][f], 1.0, 100.0)) << f;
+  EXPECT_EQ(FirstSound(0, start + 100), -1);
+  EXPECT_EQ(Plug().mSlots[0].mStartDelay, -1);
+  EXPECT_EQ(Plug().mSlots[0].mPosition.load(), 100u);
+  mHarness.ProcessFrames(5513 - 1378 - 200 + 50);
+  EXPECT_EQ(FirstSound(0, start + 100), 5512 + 5513); // step 2 plays at once
+}
+
+// A drum note during a pending delay sets the voice back to the start of the count: the sample
+// plays a whole delay after the note, with the note's velocity, also where the delay outlasts the
+// sample. The count runs across block ends and the spans that the note makes.
+TEST_F(AudioBlock, DrumNoteDuringTheDelayStartsTheCountAgain)
+{
+  for (uint32_t frames : {100u, 3000u})
+  {
+    SCOPED_TRACE(frames);
+    EngineHarness harness;
+    TempFolder folder;
+    const auto ramp = Ramp(1, frames);
+    WriteFloatWav(folder / "a.wav", ramp);
+    harness.Plug().mSlots[0].LoadFile((folder / "a.wav").u16string());
+    harness.Plug().mSequencer.SetStep(0, 0, 1, true);
+    harness.PlainParam(kSwingButton + 0, 1.0);
+    harness.PlainParam(kMasterSwing, 1.0);
+    harness.Plug().mMode = kModeHostSync;
+    harness.ProcessFrames(6144);                 // step 1 starts at 5512, its delay runs to 6890
+    harness.NoteOn(5512 + 1000 - 6144, 36, 64);  // frame 6512
+    harness.ProcessFrames(4096);
+    const auto& out = harness.Rendered(0);
+    const size_t start = 5512 + 1000 + 1378;
+    for (size_t f = 5512; f < start; ++f)
+      ASSERT_EQ(out[f], 0.0) << f;
+    for (size_t f = 0; f < std::min<size_t>(frames, out.size() - start); ++f)
+      ASSERT_EQ(out[start + f], Out(ramp[0][f], 1.0, 64.0)) << f;
+  }
 }
 
 TEST_F(AudioBlock, HostSyncWithTransportStopped)

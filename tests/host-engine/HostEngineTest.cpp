@@ -191,6 +191,47 @@ TEST_F(HostEngine, SwingDelaysOddStepsBy1378Frames)
   EXPECT_EQ(FirstSound(2), 5512);
 }
 
+struct ShortSwungSample
+{
+  int numChannels;
+  uint32_t frames;
+};
+
+// A swung hit waits its whole delay even when the sample is shorter than the delay (1378 frames at
+// 120 BPM, 44.1 kHz and master swing 1.0), then plays every frame of it; the unswung drum of the
+// same step starts at once. Sizes at and around the delay, mono and stereo.
+TEST_F(HostEngine, SwungHitOfASampleShorterThanItsDelayPlaysWhole)
+{
+  const ShortSwungSample cases[] = {{1, 400}, {2, 400}, {2, 689}, {1, 1378}, {1, 1379}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << c.numChannels << " channels, " << c.frames << " frames");
+    TearDown();
+    mState = {};
+    const auto swung = AddDrum(0, c.numChannels, c.frames);
+    const auto plain = AddDrum(1, c.numChannels, c.frames);
+    SetStep(0, 0, 1);
+    SetStep(1, 0, 1);
+    mState.mChannels[0].mSwing = true;
+    mState.mMasterSwing = 1.0;
+    mState.mMode = kModeRun;
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Frames(5512 + 1378 + static_cast<int>(c.frames) + kBlock);
+
+    const size_t start = 5512 + 1378;
+    EXPECT_EQ(FirstSound(0), static_cast<long>(start));
+    long wrong = -1; // the first sample frame that did not play as it should
+    for (size_t f = 0; f < c.frames && wrong < 0; ++f)
+      for (size_t side = 0; side < 2; ++side)
+        if (mRendered[side][start + f] != Out(swung[side % swung.size()][f], 1.0, 100.0))
+          wrong = static_cast<long>(f);
+    EXPECT_EQ(wrong, -1);
+    EXPECT_EQ(FirstSound(0, start + c.frames), -1);
+    EXPECT_EQ(FirstSound(2), 5512);
+    EXPECT_EQ(mRendered[2][5512], Out(plain[0][0], 1.0, 100.0));
+  }
+}
+
 TEST_F(HostEngine, HostSyncFollowsTheTransport)
 {
   const auto ramp = AddDrum(0, 1, 700);
