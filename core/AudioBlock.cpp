@@ -24,6 +24,8 @@ bool ModeRunsClock(int mode, bool transportRunning)
 {
   return mode == kModeRun || (mode == kModeHostSync && transportRunning);
 }
+// Run mode steps at the host's tempo; only HostSync's clock waits for the notes' running flag.
+EClockGate ClockGate(int mode) { return mode == kModeRun ? EClockGate::kFreeRunning : EClockGate::kRunningFlag; }
 bool ModeRenders(int mode, bool transportRunning)
 {
   return mode == kModeRun || mode == kModeMidi || (mode == kModeHostSync && transportRunning);
@@ -291,7 +293,8 @@ void Krellbinder::ProcessBlock(double** /*inputs*/, double** outputs, int nFrame
     }
 
     const bool clockRuns = ModeRunsClock(mode, transportRunning);
-    if (clockRuns && mSequencer.AdvanceStepClock())
+    const EClockGate gate = ClockGate(mode);
+    if (clockRuns && mSequencer.AdvanceStepClock(gate))
       StartStepHits(*this, tempo);
 
     // The span ends before the next due message or tick.
@@ -299,13 +302,13 @@ void Krellbinder::ProcessBlock(double** /*inputs*/, double** outputs, int nFrame
     if (!mMidiQueue.Empty())
       end = std::min<int64_t>(end, mMidiQueue.Peek().mOffset);
     if (clockRuns)
-      end = std::min<int64_t>(end, static_cast<int64_t>(frame) + 1 + mSequencer.FramesBeforeNextTick());
+      end = std::min<int64_t>(end, static_cast<int64_t>(frame) + 1 + mSequencer.FramesBeforeNextTick(gate));
     const int spanEnd = static_cast<int>(end);
 
     RenderSpan(*this, outputs, frame, spanEnd, ModeRenders(mode, transportRunning), mixToMain, views.data());
 
     if (clockRuns)
-      mSequencer.SkipFrames(spanEnd - frame - 1);
+      mSequencer.SkipFrames(spanEnd - frame - 1, gate);
     frame = spanEnd;
   }
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-bool StepSequencer::AdvanceStepClock()
+bool StepSequencer::AdvanceStepClock(EClockGate gate)
 {
-  if (!mRunning)
+  if (!Counts(gate))
     return false;
   if (mSamplesToNextStep > 0)
   {

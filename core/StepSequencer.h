@@ -6,6 +6,14 @@
 static constexpr int kNumPatternSlots = 24; // two octaves of 12 patterns: slot = octave x 12 + pattern
 static constexpr int kStepsPerSlot = 128;   // steps 0-15 are played and edited; all 128 are saved
 
+// Whether the running flag holds the clock: in HostSync mode it does (a held note runs the clock, a
+// note-off freezes it); in Run mode the clock steps at the host's tempo whatever the flag holds.
+enum class EClockGate
+{
+  kRunningFlag,
+  kFreeRunning
+};
+
 // The pattern memory of the twelve drums and the sixteenth-note step clock.
 //
 // The clock fields belong to the audio thread (mSampleRate is written by OnReset, never during a
@@ -23,20 +31,20 @@ public:
   // frame. A tempo or sample rate that gives no step length from 1 sample to below 2^31 (tempo 0 or
   // below, rate 0, non-finite values) starts no step: the clock stays due and ticks as soon as the
   // tempo is valid again, with its rounding error untouched.
-  bool AdvanceStepClock();
+  bool AdvanceStepClock(EClockGate gate = EClockGate::kRunningFlag);
 
   // Audio thread: the clock calls of the next `frames` frames, none of which starts a step. Only for
-  // frames no more than FramesBeforeNextTick().
-  void SkipFrames(int32_t frames)
+  // frames no more than FramesBeforeNextTick() with the same gate.
+  void SkipFrames(int32_t frames, EClockGate gate = EClockGate::kRunningFlag)
   {
-    if (mRunning && mSamplesToNextStep > 0)
+    if (Counts(gate) && mSamplesToNextStep > 0)
       mSamplesToNextStep -= frames < mSamplesToNextStep ? frames : mSamplesToNextStep;
   }
   // Frames after the present one that pass without a tick at the present tempo (INT32_MAX while
   // the clock is frozen or has no step length).
-  int32_t FramesBeforeNextTick() const
+  int32_t FramesBeforeNextTick(EClockGate gate = EClockGate::kRunningFlag) const
   {
-    if (!mRunning)
+    if (!Counts(gate))
       return INT32_MAX;
     if (mSamplesToNextStep > 0)
       return mSamplesToNextStep;
@@ -48,6 +56,8 @@ public:
     const double exact = ExactStepLength();
     return exact >= 1.0 && exact < 2147483646.0;
   }
+  // Whether the clock counts: always when free-running, else while the running flag is set.
+  bool Counts(EClockGate gate) const { return gate == EClockGate::kFreeRunning || mRunning; }
   // A quarter of a beat, in samples.
   double ExactStepLength() const { return 60.0 / mTempo * 0.25 * mSampleRate; }
 
@@ -60,7 +70,7 @@ public:
     mPatterns[drum][slot][step].store(on ? 1 : 0, std::memory_order_relaxed);
   }
 
-  bool mRunning = true;
+  bool mRunning = true;     // MIDI note-on sets it, note-off clears it; it holds the HostSync clock
   double mTempo = 0.0;      // beats per minute, copied from the host at the start of every block
   double mSampleRate = 0.0; // set by OnReset before processing starts
   std::atomic<uint8_t> mPatterns[12][kNumPatternSlots][kStepsPerSlot]{}; // [drum][slot][step]: 1 on, 0 off

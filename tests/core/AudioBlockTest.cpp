@@ -385,10 +385,12 @@ TEST_F(AudioBlock, OtherNotesSelectNoPattern)
   EXPECT_TRUE(editor.records.empty());
 }
 
-// A note-off freezes the clock in Run mode too, until a note-on arrives in HostSync or Midi mode.
-TEST_F(AudioBlock, NoteOffFreezesTheClock)
+// Run mode steps at the host's tempo whatever the notes did: after a note-off in Midi mode the Run
+// button starts the steps at once. HostSync follows the notes: a note-off freezes its clock until a
+// note-on arrives.
+TEST_F(AudioBlock, NoteOffFreezesHostSyncButNotRun)
 {
-  const auto ramp = LoadRamp(0, 1, 100);
+  LoadRamp(0, 1, 100);
   Plug().mSequencer.SetStep(0, 0, 0, true);
   Plug().mMode = kModeMidi;
   mHarness.NoteOff(0, 36);
@@ -396,26 +398,23 @@ TEST_F(AudioBlock, NoteOffFreezesTheClock)
   EXPECT_FALSE(Plug().mSequencer.mRunning);
 
   Plug().mMode = kModeRun;
+  mHarness.Process(64);
+  EXPECT_EQ(FirstSound(0), 64); // step 0 at the first frame of the Run block
+  EXPECT_FALSE(Plug().mSequencer.mRunning); // Run mode takes no MIDI and leaves the flag alone
+  EXPECT_EQ(Plug().mSequencer.mSamplesToNextStep, 5511 - 63);
+
+  // HostSync with the flag still cleared: the clock holds where Run mode left it.
+  Plug().mMode = kModeHostSync;
   mHarness.ProcessFrames(20000);
-  EXPECT_EQ(FirstSound(0), -1);
-  EXPECT_EQ(Plug().mSequencer.mSamplesToNextStep, -1);
-  mHarness.NoteOn(0, 36, 100); // Run mode takes no MIDI
-  mHarness.Process(64);
-  EXPECT_FALSE(Plug().mSequencer.mRunning);
-  EXPECT_EQ(FirstSound(0), -1);
+  EXPECT_EQ(FirstSound(0, 200), -1);
+  EXPECT_EQ(Plug().mSequencer.mSamplesToNextStep, 5511 - 63);
+  EXPECT_EQ(Plug().mSequencer.mPlayingStep, 0);
 
-  // A voice started from the main thread (the play button) still sounds.
-  Plug().mSlots[0].mPosition = 0;
-  mHarness.Process(64);
-  EXPECT_EQ(FirstSound(0), 20128);
-
-  Plug().mMode = kModeMidi;
-  mHarness.NoteOn(0, 50, 100);
-  mHarness.Process(64);
-  Plug().mMode = kModeRun;
-  mHarness.Process(64);
+  // A note-on runs it again; 16 steps after step 0 drum 0 sounds again.
+  mHarness.NoteOn(0, 80, 100); // no drum, no pattern: only the flag
+  mHarness.ProcessFrames(88200);
   EXPECT_TRUE(Plug().mSequencer.mRunning);
-  EXPECT_EQ(FirstSound(0, 20192 + 64), 20256); // step 0 at the first frame of the Run block
+  EXPECT_EQ(FirstSound(0, 200), 128 + 20000 + 88200 - 64);
 }
 
 // Exactly two connected output channels: every drum is summed on bus 0.

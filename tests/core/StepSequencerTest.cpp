@@ -115,6 +115,28 @@ TEST(StepSequencer, FrozenWhileNotRunning)
   EXPECT_EQ(clock->mPlayingStep, 1);
 }
 
+// Run mode's clock: the running flag does not hold it, and the same count goes on under both gates.
+TEST(StepSequencer, FreeRunningClockIgnoresTheRunningFlag)
+{
+  auto clock = MakeClock(120.0, 48000.0);
+  clock->mRunning = false;
+  EXPECT_EQ(clock->FramesBeforeNextTick(), INT32_MAX);
+  EXPECT_EQ(clock->FramesBeforeNextTick(EClockGate::kFreeRunning), 0);
+  EXPECT_FALSE(clock->AdvanceStepClock());
+  EXPECT_TRUE(clock->AdvanceStepClock(EClockGate::kFreeRunning));
+  EXPECT_EQ(clock->FramesBeforeNextTick(EClockGate::kFreeRunning), 5999);
+  clock->SkipFrames(1000);
+  EXPECT_EQ(clock->mSamplesToNextStep, 5999);
+  clock->SkipFrames(1000, EClockGate::kFreeRunning);
+  EXPECT_EQ(clock->mSamplesToNextStep, 4999);
+  int calls = 0;
+  while (!clock->AdvanceStepClock(EClockGate::kFreeRunning))
+    ++calls;
+  EXPECT_EQ(calls, 4999);
+  EXPECT_EQ(clock->mPlayingStep, 1);
+  EXPECT_FALSE(clock->mRunning);
+}
+
 TEST(StepSequencer, SkipFramesMatchesCallsWithoutTick)
 {
   auto stepped = MakeClock(133.0, 44100.0);

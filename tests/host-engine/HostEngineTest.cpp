@@ -294,23 +294,39 @@ TEST_F(HostEngine, PatternNotesSelectOctaveAndPattern)
   EXPECT_EQ(FirstSound(0, 100), -1);
 }
 
-TEST_F(HostEngine, NoteOffFreezesTheClock)
+// Notes played in Midi mode end with a note-off; the Run button then starts the steps at once: Run
+// mode steps at the host's tempo whatever the notes did.
+TEST_F(HostEngine, RunModeStepsAfterNotesPlayedInMidiMode)
 {
   AddDrum(0, 1, 100);
   SetStep(0, 0, 0);
+  SetStep(0, 0, 1);
   mState.mMode = kModeMidi;
   Start();
-  mProcessing->InputEvents().AddNoteOff(0, 36);
+  mProcessing->InputEvents().AddNoteOn(0, 36, 1.0f);
+  mProcessing->InputEvents().AddNoteOff(50, 36);
   Block();
+  ASSERT_EQ(FirstSound(0), 0); // the note itself
   SetModeFromController(kModeRun);
-  Frames(20 * kBlock);
+  Frames(5512 + kBlock);
+  EXPECT_EQ(FirstSound(0, 100), kBlock);               // step 0, within one step of the press
+  EXPECT_EQ(FirstSound(0, kBlock + 100), kBlock + 5512); // and the clock goes on
+}
+
+// In HostSync mode the notes still hold the clock: a note-off freezes it, a note-on runs it again.
+TEST_F(HostEngine, NoteOffFreezesTheHostSyncClock)
+{
+  AddDrum(0, 1, 100);
+  SetStep(0, 0, 0);
+  SetStep(0, 0, 4);
+  mState.mMode = kModeHostSync;
+  Start();
+  mProcessing->InputEvents().AddNoteOff(0, 36);
+  Frames(60 * kBlock);
   EXPECT_EQ(FirstSound(0), -1);
-  SetModeFromController(kModeMidi);
   mProcessing->InputEvents().AddNoteOn(0, 80, 1.0f); // any note-on runs the clock again
   Block();
-  SetModeFromController(kModeRun);
-  Block();
-  EXPECT_EQ(FirstSound(0), 22 * kBlock);
+  EXPECT_EQ(FirstSound(0), 60 * kBlock);
 }
 
 TEST_F(HostEngine, TwoConnectedChannelsSumEveryDrumOnBusZero)
