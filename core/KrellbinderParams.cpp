@@ -7,8 +7,8 @@ namespace
 std::string Numbered(const char* prefix, int index) { return prefix + std::to_string(index); }
 } // namespace
 
-// The mode, solo and mute groups keep the framework's default parameter: they get no name, type or
-// range of their own.
+// The mode, solo and mute groups keep the framework's default parameter (untyped, 0 to 1 in steps of
+// 1, default 0, no label, automatable) and get only a name, as hosts and validators want one.
 void Krellbinder::InitParams()
 {
   GetParam(kMasterVolume)->InitDouble("Master Volume", 1.0, 0.0, 2.0, 0.01, "%");
@@ -42,5 +42,13 @@ void Krellbinder::InitParams()
     GetParam(kLengthKnob + ch)->InitDouble(Numbered("Length knob ", ch).c_str(), 1.0, 0.0, 1.0, 0.01, "%");
     GetParam(kSelectedDrumButton + ch)
       ->InitBool(Numbered("Selected drum button ", ch).c_str(), false, "On/Off", IParam::kFlagCannotAutomate);
+  }
+
+  for (int i = 0; i < kNumModes; ++i)
+    GetParam(kModeButton + i)->SetName(Numbered("Mode button ", i).c_str());
+  for (int ch = 0; ch < kNumDrums; ++ch)
+  {
+    GetParam(kSoloButton + ch)->SetName(Numbered("Solo button ", ch).c_str());
+    GetParam(kMuteButton + ch)->SetName(Numbered("Mute button ", ch).c_str());
   }
 }

@@ -5,13 +5,20 @@
 #include <cstdlib>
 #include <cstring>
 
+void IParam::StoreName(const char* name)
+{
+  mName = name ? name : "";
+  if (mName.size() > kMaxNameLength)
+    mName.resize(kMaxNameLength);
+}
+
+void IParam::SetName(const char* name) { StoreName(name); }
+
 void IParam::Init(EParamType type, const char* name, double defaultValue, double minValue, double maxValue,
                   double step, const char* label, int flags, const char* group)
 {
   mType = type;
-  mName = name ? name : "";
-  if (mName.size() > kMaxNameLength)
-    mName.resize(kMaxNameLength);
+  StoreName(name);
   mLabel = label ? label : "";
   mGroup = group ? group : "";
   mMin = minValue;

@@ -46,6 +46,10 @@ public:
   void InitDouble(const char* name, double defaultValue, double minValue, double maxValue, double step,
                   const char* label = "", int flags = 0, const char* group = "");
 
+  // Gives the parameter a name and nothing else: its type, range, step, default, label, flags,
+  // group and value stay as they are (a default parameter stays untyped from 0 to 1).
+  void SetName(const char* name);
+
   // Stores a value in the parameter's own range: a stepped parameter takes the nearest multiple of
   // its step, then the value is clamped to the range.
   void Set(double value) { mValue.store(Constrain(value), std::memory_order_relaxed); }
@@ -93,6 +97,7 @@ private:
     std::string mText;
   };
 
+  void StoreName(const char* name);
   void Init(EParamType type, const char* name, double defaultValue, double minValue, double maxValue,
             double step, const char* label, int flags, const char* group);
 

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <set>
+#include <string>
 #include <thread>
 
 #include "HostPlugin.h"
@@ -58,7 +59,7 @@ TEST(ConformanceTest, ParameterScan)
   EXPECT_EQ(hidden, Vst::kCountCtrlNumber);
   EXPECT_EQ(plugin->FindParameter(194)->mTitle, "Master Volume");
   EXPECT_EQ(plugin->FindParameter(67)->mTitle, "Previous Sample Button 11");
-  EXPECT_EQ(plugin->FindParameter(80)->mTitle, "");
+  EXPECT_EQ(plugin->FindParameter(80)->mTitle, "Mode button 0");
   EXPECT_EQ(plugin->FindParameter(158)->mStepCount, 24);
   EXPECT_EQ(plugin->FindParameter(158)->mUnits, "hz");
   EXPECT_EQ(plugin->FindParameter(170)->mUnits, "");
@@ -66,6 +67,43 @@ TEST(ConformanceTest, ParameterScan)
   EXPECT_DOUBLE_EQ(plugin->FindParameter(146)->mDefaultNormalized, 0.5);
   EXPECT_FALSE(plugin->FindParameter(0)->mFlags & Vst::ParameterInfo::kCanAutomate);
   EXPECT_TRUE(plugin->FindParameter(98)->mFlags & Vst::ParameterInfo::kCanAutomate);
+}
+
+// Validators reject a parameter without a title, and hosts list it as a blank row. The mode, solo
+// and mute buttons are named in the scheme of the other groups and otherwise stay as they were: one
+// step from 0 to 1, default 0, no units, automatable.
+TEST(ConformanceTest, EveryParameterHasATitle)
+{
+  auto plugin = OpenPlugin();
+  ASSERT_TRUE(plugin);
+  int titled = 0;
+  for (const auto& p : plugin->Parameters())
+  {
+    if (p.mFlags & Vst::ParameterInfo::kIsHidden)
+      continue; // the MIDI controller mapping
+    EXPECT_FALSE(p.mTitle.empty()) << "parameter " << p.mId;
+    ++titled;
+  }
+  EXPECT_EQ(titled, 196 + 1);
+
+  struct Group
+  {
+    Vst::ParamID first;
+    int count;
+    const char* prefix;
+  };
+  for (const Group& g : {Group{80, 4, "Mode button "}, Group{98, 12, "Solo button "}, Group{110, 12, "Mute button "}})
+    for (int i = 0; i < g.count; ++i)
+    {
+      const auto p = plugin->FindParameter(g.first + static_cast<Vst::ParamID>(i));
+      ASSERT_TRUE(p.has_value());
+      EXPECT_EQ(p->mTitle, g.prefix + std::to_string(i));
+      EXPECT_EQ(p->mShortTitle, p->mTitle);
+      EXPECT_EQ(p->mUnits, "");
+      EXPECT_EQ(p->mStepCount, 1);
+      EXPECT_EQ(p->mDefaultNormalized, 0.0);
+      EXPECT_EQ(p->mFlags, Vst::ParameterInfo::kCanAutomate) << p->mTitle;
+    }
 }
 
 TEST(ConformanceTest, MidiMappingPointsAtPublishedParameters)

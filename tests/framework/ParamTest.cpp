@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "plugin/IParam.h"
 
@@ -92,6 +93,28 @@ TEST(ParamTest, DefaultParameterIsUntypedZeroToOne)
   // Without the stepped flag any value in the range stands.
   param.Set(0.25);
   EXPECT_DOUBLE_EQ(param.Value(), 0.25);
+}
+
+TEST(ParamTest, NamingKeepsTheRestOfTheParameter)
+{
+  IParam param;
+  param.Set(1.0);
+  param.SetName("Mode button 3");
+  EXPECT_STREQ(param.GetName(), "Mode button 3");
+  EXPECT_EQ(param.Type(), IParam::kTypeNone);
+  EXPECT_STREQ(param.GetLabel(), "");
+  EXPECT_STREQ(param.GetGroup(), "");
+  EXPECT_DOUBLE_EQ(param.GetMin(), 0.0);
+  EXPECT_DOUBLE_EQ(param.GetMax(), 1.0);
+  EXPECT_DOUBLE_EQ(param.GetStep(), 1.0);
+  EXPECT_DOUBLE_EQ(param.GetDefault(), 0.0);
+  EXPECT_EQ(param.GetFlags(), 0);
+  EXPECT_DOUBLE_EQ(param.Value(), 1.0);
+
+  param.SetName(std::string(IParam::kMaxNameLength + 10, 'x').c_str());
+  EXPECT_EQ(std::string(param.GetName()).size(), static_cast<size_t>(IParam::kMaxNameLength));
+  param.SetName(nullptr);
+  EXPECT_STREQ(param.GetName(), "");
 }
 
 TEST(ParamTest, NotANumberNeverReachesTheValue)

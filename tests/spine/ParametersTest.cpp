@@ -13,7 +13,7 @@ namespace
 struct GroupCase
 {
   int first, count;
-  const char* prefix; // nullptr: the framework's default parameter
+  const char* prefix; // the name, or its prefix before the index within the group
   IParam::EParamType type;
   double defaultValue, min, max, step;
   const char* label;
@@ -30,11 +30,11 @@ const GroupCase kGroups[] = {
   {kSelectedDrumButton, 12, "Selected drum button ", IParam::kTypeBool, 0, 0, 1, 1, "On/Off", kCannot | kStepped},
   {kPreviousSampleButton, 12, "Previous Sample Button ", IParam::kTypeBool, 0, 0, 1, 1, "Previous sample", kStepped},
   {kNextSampleButton, 12, "Next Sample Button ", IParam::kTypeBool, 0, 0, 1, 1, "Next sample", kStepped},
-  {kModeButton, 4, nullptr, IParam::kTypeNone, 0, 0, 1, 1, "", 0},
+  {kModeButton, 4, "Mode button ", IParam::kTypeNone, 0, 0, 1, 1, "", 0},
   {kOctaveButton, 2, "Octav button ", IParam::kTypeBool, 0, 0, 1, 1, "On/Off", kCannot | kStepped},
   {kPlayButton, 12, "Play Button ", IParam::kTypeBool, 0, 0, 1, 1, "Play", kStepped},
-  {kSoloButton, 12, nullptr, IParam::kTypeNone, 0, 0, 1, 1, "", 0},
-  {kMuteButton, 12, nullptr, IParam::kTypeNone, 0, 0, 1, 1, "", 0},
+  {kSoloButton, 12, "Solo button ", IParam::kTypeNone, 0, 0, 1, 1, "", 0},
+  {kMuteButton, 12, "Mute button ", IParam::kTypeNone, 0, 0, 1, 1, "", 0},
   {kPatternButton, 12, "Pattern button ", IParam::kTypeBool, 0, 0, 1, 1, "On/Off", kCannot | kStepped},
   {kPanKnob, 12, "Pan knob ", IParam::kTypeDouble, 0.5, 0, 1, 0.01, "%", 0},
   {kVolumeKnob, 12, "Volume knob ", IParam::kTypeDouble, 1.0, 0, 2, 0.01, "%", 0},
@@ -56,8 +56,8 @@ TEST(ParametersTest, EveryGroupHasItsNamesRangesDefaultsAndFlags)
     for (int i = 0; i < group.count; ++i)
     {
       const IParam* param = plugin->GetParam(group.first + i);
-      std::string name = group.prefix ? group.prefix : "";
-      if (group.prefix && group.count > 1)
+      std::string name = group.prefix;
+      if (group.count > 1)
         name += std::to_string(i);
       SCOPED_TRACE(group.first + i);
       EXPECT_EQ(param->GetName(), name);
