@@ -1,5 +1,6 @@
 #include "Krellbinder.h"
 
+#include "EditorSettings.h"
 #include "EditorTags.h"
 #include "SamplePath.h"
 #include "graphics/IControl.h"
@@ -20,6 +21,16 @@ void Krellbinder::OnIdle()
   // So that the scale the user dragged to is the one saved when the instance goes.
   if (IGraphics* ui = GetUI())
     mGuiSize = static_cast<double>(ui->GetDrawScale());
+}
+
+// Main thread, as the editor closes and while its view still exists: the scale it had goes to the
+// settings file at once, since every opening reads the file again. So the next opening, in this
+// instance or in another, comes back at the size the user chose, even one dragged within the last tick.
+void Krellbinder::OnUIClose()
+{
+  if (IGraphics* ui = GetUI())
+    mGuiSize = static_cast<double>(ui->GetDrawScale());
+  SaveEditorSettings(mGuiSize);
 }
 
 namespace

@@ -12,7 +12,8 @@ Krellbinder::Krellbinder(const InstanceInfo& info)
   mLayoutFunc = [this](IGraphics* pGraphics) { LayoutEditor(*this, pGraphics); };
 }
 
-// The scale goes to the settings file even when the editor was never opened.
+// The scale goes to the settings file even when the editor was never opened (closing an editor has
+// written it too).
 Krellbinder::~Krellbinder() { SaveEditorSettings(mGuiSize); }
 
 bool Krellbinder::OnHostRequestingSupportedViewConfiguration(int /*width*/, int /*height*/) { return true; }

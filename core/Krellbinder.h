@@ -38,6 +38,7 @@ public:
   ~Krellbinder() override;
 
   void OnUIOpen() override;
+  void OnUIClose() override;
   void OnParamChange(int paramIdx) override;
   void OnParamChangeUI(int paramIdx, EParamSource source) override;
   IGraphics* CreateGraphics() override;

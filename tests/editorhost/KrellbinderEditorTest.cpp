@@ -316,4 +316,47 @@ TEST_F(KrellbinderEditorTest, EditorReopensAtTheSavedScale)
   const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(content, "{\n\t\"guiSize\": \"1.500000\"\n}");
 }
+
+// The size the user drags the corner to comes back at the next opening: the file gets it as the
+// editor closes, over the value an earlier instance left there, so this instance and a new one both
+// open at it.
+TEST_F(KrellbinderEditorTest, DraggedSizeComesBackAfterClosing)
+{
+  std::filesystem::create_directories(mHome.SettingsFolder());
+  std::ofstream(mHome.SettingsFile(), std::ios::binary) << "{\n\t\"guiSize\": \"1.000000\"\n}";
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_EQ(mWindow->Width(), 1206);
+  // The resizer is the view's bottom-right 20 x 20 square: drag it outwards by half the window.
+  mWindow->Drag(1196, 606, 1196 * 3 / 2, 606 * 3 / 2, 8);
+  mWindow->RunFor(100);
+  const int width = mWindow->Width();
+  const int height = mWindow->Height();
+  EXPECT_NEAR(width, 1809, 4);
+  EXPECT_NEAR(height, 924, 4);
+  Close();
+
+  std::ifstream file(mHome.SettingsFile(), std::ios::binary);
+  const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const double saved = std::stod(content.substr(content.find(": \"") + 3));
+  EXPECT_NEAR(saved, 1.5, 0.01);
+  EXPECT_NEAR(1206 * saved, width, 1.0);
+
+  ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_EQ(mWindow->Width(), width);
+  EXPECT_EQ(mWindow->Height(), height);
+  Close();
+
+  std::string error;
+  auto other = HostPlugin::Open(KRB_PLUGIN_BUNDLE, "", error);
+  ASSERT_NE(other, nullptr) << error;
+  IPlugView* view = other->Controller()->createView(Vst::ViewType::kEditor);
+  ASSERT_NE(view, nullptr);
+  auto window = EditorWindow::Open(view, error);
+  ASSERT_NE(window, nullptr) << error;
+  window->RunFor(100);
+  EXPECT_EQ(window->Width(), width);
+  EXPECT_EQ(window->Height(), height);
+  window.reset();
+  view->release();
+}
 } // namespace
