@@ -193,35 +193,37 @@ double Hat(double t, double /*rate*/, Noise& noise, void* p)
 }
 } // namespace
 
+// The file names are short enough for the editor's sample-name labels, which show a name without
+// its extension in 55 pixels.
 std::vector<DrumSound> SynthesizeKit(double rate)
 {
   std::vector<DrumSound> kit;
   KickState kick;
   kit.push_back(Make("kick.wav", rate, 0.6, 1, Kick, &kick, 0.0));
   SideStickState stick{Biquad::BandPass(rate, 2200.0, 3.0), Sweep{900.0, 700.0, 0.01, 0.03}};
-  kit.push_back(Make("side_stick.wav", rate, 0.15, 2, SideStick, &stick, 0.1));
+  kit.push_back(Make("stick.wav", rate, 0.15, 2, SideStick, &stick, 0.1));
   SnareState acoustic{Sweep{220.0, 180.0, 0.02, 0.1}, Sweep{360.0, 330.0, 0.02, 0.07},
                       Biquad::HighPass(rate, 1500.0, 0.7), 0.18, 0.7};
-  kit.push_back(Make("acoustic_snare.wav", rate, 0.45, 3, Snare, &acoustic, 0.15));
+  kit.push_back(Make("snare.wav", rate, 0.45, 3, Snare, &acoustic, 0.15));
   ClapState clap{Biquad::BandPass(rate, 1200.0, 1.5)};
-  kit.push_back(Make("hand_clap.wav", rate, 0.4, 4, Clap, &clap, 0.3));
+  kit.push_back(Make("clap.wav", rate, 0.4, 4, Clap, &clap, 0.3));
   SnareState electric{Sweep{320.0, 190.0, 0.015, 0.08}, Sweep{480.0, 400.0, 0.01, 0.04},
                       Biquad::HighPass(rate, 3500.0, 0.7), 0.12, 0.8};
-  kit.push_back(Make("electric_snare.wav", rate, 0.35, 5, Snare, &electric, 0.2));
+  kit.push_back(Make("e-snare.wav", rate, 0.35, 5, Snare, &electric, 0.2));
   TomState lowFloor{Sweep{110.0, 75.0, 0.08, 0.45}};
-  kit.push_back(Make("low_floor_tom.wav", rate, 0.8, 6, Tom, &lowFloor, 0.05));
+  kit.push_back(Make("floor-lo.wav", rate, 0.8, 6, Tom, &lowFloor, 0.05));
   HatState closed{Biquad::HighPass(rate, 7000.0, 0.7), Biquad::BandPass(rate, 10000.0, 0.8), 0.035};
-  kit.push_back(Make("closed_hihat.wav", rate, 0.15, 7, Hat, &closed, 0.4));
+  kit.push_back(Make("hat.wav", rate, 0.15, 7, Hat, &closed, 0.4));
   TomState highFloor{Sweep{135.0, 95.0, 0.07, 0.4}};
-  kit.push_back(Make("high_floor_tom.wav", rate, 0.75, 8, Tom, &highFloor, 0.05));
+  kit.push_back(Make("floor-hi.wav", rate, 0.75, 8, Tom, &highFloor, 0.05));
   HatState pedal{Biquad::HighPass(rate, 5500.0, 0.7), Biquad::BandPass(rate, 8000.0, 0.9), 0.06};
-  kit.push_back(Make("pedal_hihat.wav", rate, 0.2, 9, Hat, &pedal, 0.3));
+  kit.push_back(Make("pedal-hat.wav", rate, 0.2, 9, Hat, &pedal, 0.3));
   TomState low{Sweep{160.0, 115.0, 0.06, 0.35}};
-  kit.push_back(Make("low_tom.wav", rate, 0.7, 10, Tom, &low, 0.05));
+  kit.push_back(Make("tom-lo.wav", rate, 0.7, 10, Tom, &low, 0.05));
   HatState open{Biquad::HighPass(rate, 6500.0, 0.7), Biquad::BandPass(rate, 9500.0, 0.7), 0.35};
-  kit.push_back(Make("open_hihat.wav", rate, 1.0, 11, Hat, &open, 0.4));
+  kit.push_back(Make("open-hat.wav", rate, 1.0, 11, Hat, &open, 0.4));
   TomState lowMiddle{Sweep{190.0, 140.0, 0.05, 0.3}};
-  kit.push_back(Make("low_middle_tom.wav", rate, 0.6, 12, Tom, &lowMiddle, 0.05));
+  kit.push_back(Make("tom-mid.wav", rate, 0.6, 12, Tom, &lowMiddle, 0.05));
   return kit;
 }
 
