@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iostream>
 #include <new>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 namespace sample_file_detail
@@ -207,6 +209,77 @@ inline bool IsSupportedBitDepth(int32_t bitDepth)
   return bitDepth == 8 || bitDepth == 16 || bitDepth == 24 || bitDepth == 32;
 }
 
+// The byte order in which a file stores its samples, and their coding.
+struct SampleEncoding
+{
+  EByteOrder mOrder;
+  ESampleCoding mCoding;
+};
+
+template <typename T>
+bool AppendEncodedFrames(std::vector<std::vector<T>>& channels, const FrameLayout& f, SampleEncoding encoding)
+{
+  return encoding.mOrder == EByteOrder::kLittleEndian
+           ? AppendCodedFrames<T, EByteOrder::kLittleEndian>(channels, f, encoding.mCoding)
+           : AppendCodedFrames<T, EByteOrder::kBigEndian>(channels, f, encoding.mCoding);
+}
+
+// What the sub-format GUID of an extensible WAVE format chunk says about its samples.
+enum class EWaveSubFormat
+{
+  kNotGiven, // no GUID that the chunk holds, or one of another family: the samples are taken as PCM
+  kPcm,
+  kFloat,
+  kOther // a standard sub-format that is neither PCM nor float (A-law, u-law, ADPCM...)
+};
+
+// The standard sub-formats are a format code in the first four bytes followed by these twelve
+// (xxxxxxxx-0000-0010-8000-00AA00389B71, stored little-endian as a GUID is).
+inline constexpr uint8_t kWaveSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+// The sub-format is believed only when the extension that holds it is at least 22 bytes, by its own
+// size field, and lies inside the chunk, by the chunk's size field and by the end of the image.
+inline EWaveSubFormat ReadWaveSubFormat(const std::vector<uint8_t>& fileData, int64_t fmt)
+{
+  constexpr EByteOrder le = EByteOrder::kLittleEndian;
+  constexpr uint32_t kExtensionEnd = 18 + 22; // format fields, extension size, extension
+  const uint16_t extensionSize = ReadU16(fileData, fmt + 24, le);
+  const uint32_t chunkSize = ReadU32(fileData, fmt + 4, le);
+  if (extensionSize < 22 || chunkSize < kExtensionEnd || !BytesInside(fileData, fmt + 8, kExtensionEnd))
+    return EWaveSubFormat::kNotGiven;
+  const int64_t guid = fmt + 32;
+  if (std::memcmp(fileData.data() + guid + 4, kWaveSubFormatTail, sizeof kWaveSubFormatTail) != 0)
+    return EWaveSubFormat::kNotGiven;
+  switch (ReadU32(fileData, guid, le))
+  {
+  case 1: return EWaveSubFormat::kPcm;
+  case 3: return EWaveSubFormat::kFloat;
+  default: return EWaveSubFormat::kOther;
+  }
+}
+
+// How an AIFC file stores samples of a supported bit depth, by its compression type; none for a type
+// that holds compressed audio, or floats of another width than the samples.
+inline std::optional<SampleEncoding> AifcSampleEncoding(std::string_view compressionType, int32_t bitDepth)
+{
+  if (compressionType == "NONE" || compressionType == "twos")
+    return SampleEncoding{EByteOrder::kBigEndian, IntegerCoding(bitDepth, ESampleCoding::kSigned8)};
+  if (compressionType == "sowt")
+    return SampleEncoding{EByteOrder::kLittleEndian, IntegerCoding(bitDepth, ESampleCoding::kSigned8)};
+  if ((compressionType == "fl32" || compressionType == "FL32") && bitDepth == 32)
+    return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kFloat32};
+  return std::nullopt;
+}
+
+// The compression type that ends an AIFC "COMM" chunk; a chunk too short to hold one (by its size
+// field or by the end of the image) stores its samples uncompressed, as an AIFF file does.
+inline std::string_view AifcCompressionType(const std::vector<uint8_t>& fileData, int64_t comm)
+{
+  if (ReadU32(fileData, comm + 4, EByteOrder::kBigEndian) < 22 || !BytesInside(fileData, comm + 26, 4))
+    return "NONE";
+  return {reinterpret_cast<const char*>(fileData.data() + comm + 26), 4};
+}
+
 template <typename T>
 std::string SampleTypeMessage(int32_t bitDepth)
 {
@@ -346,8 +419,8 @@ bool SampleFileReader<T>::DecodeWave(const std::vector<uint8_t>& fileData)
     return false;
   }
 
-  // The format chunk is read at fixed distances; its own size field is not consulted, and
-  // nothing of the extensible format's extension is used.
+  // The format chunk is read at fixed distances; of the extensible format's extension only the
+  // sub-format is used, and only where the chunk's size says it holds it.
   const int64_t fmt = f;
   const uint16_t formatCode = ReadU16(fileData, fmt + 8, kOrder);
   const uint16_t numChannels = ReadU16(fileData, fmt + 10, kOrder);
@@ -362,7 +435,9 @@ bool SampleFileReader<T>::DecodeWave(const std::vector<uint8_t>& fileData)
     ReportError(SampleTypeMessage<T>(mBitDepth));
     return false;
   }
-  if (formatCode != 1 && formatCode != 3 && formatCode != 0xFFFE)
+  const EWaveSubFormat subFormat = formatCode == 0xFFFE ? ReadWaveSubFormat(fileData, fmt) : EWaveSubFormat::kNotGiven;
+  // A sub-format that is neither PCM nor float is refused as its own format code would be.
+  if ((formatCode != 1 && formatCode != 3 && formatCode != 0xFFFE) || subFormat == EWaveSubFormat::kOther)
   {
     ReportError("ERROR: this .WAV file is encoded in a format that this library does not support at present");
     return false;
@@ -398,9 +473,11 @@ bool SampleFileReader<T>::DecodeWave(const std::vector<uint8_t>& fileData)
   // beyond byte 2^31 is read.
   const int64_t limit = std::min<int64_t>(static_cast<int64_t>(fileData.size()), int64_t(1) << 31);
   const int64_t start = static_cast<int64_t>(d) + 8;
-  // Only the 32-bit case looks at the format code: the extensible format is always integer.
-  const ESampleCoding coding = mBitDepth == 32 && formatCode == 3 ? ESampleCoding::kFloat32
-                                                                    : IntegerCoding(mBitDepth, ESampleCoding::kUnsigned8);
+  // Only the 32-bit case looks at the format: float samples are IEEE singles; at other depths a
+  // float format holds integers. An extensible file without a float sub-format is integer PCM.
+  const bool isFloat = formatCode == 3 || subFormat == EWaveSubFormat::kFloat;
+  const ESampleCoding coding = mBitDepth == 32 && isFloat ? ESampleCoding::kFloat32
+                                                          : IntegerCoding(mBitDepth, ESampleCoding::kUnsigned8);
   const bool complete = AppendCodedFrames<T, kOrder>(mSamples, {fileData.data(), limit, start, blockAlign, frameCount}, coding);
   if (!complete)
   {
@@ -459,6 +536,17 @@ bool SampleFileReader<T>::DecodeAiff(const std::vector<uint8_t>& fileData)
     ReportError(kUnsupportedBitDepthMessage);
     return false;
   }
+  // An "AIFC" file says by its compression type how its samples are stored. Compressed audio (u-law,
+  // A-law, IMA ADPCM...) would decode as noise, so it is refused, before its sizes are checked
+  // against a frame size that it does not have.
+  const std::optional<SampleEncoding> encoding =
+    isAifc ? AifcSampleEncoding(AifcCompressionType(fileData, p), mBitDepth)
+           : SampleEncoding{kOrder, IntegerCoding(mBitDepth, ESampleCoding::kSigned8)};
+  if (!encoding)
+  {
+    ReportError("ERROR: this AIFF file is encoded in a format that this library does not support at present");
+    return false;
+  }
 
   // The SSND size counts the offset and block-size fields plus the sample bytes, and the samples
   // must fit between their start and the end of the image. Worked out in 64 bits, so a frame count
@@ -481,10 +569,8 @@ bool SampleFileReader<T>::DecodeAiff(const std::vector<uint8_t>& fileData)
 
   // A negative offset puts the first sample before the image: a read error, not a read.
   const int64_t limit = static_cast<int64_t>(fileData.size());
-  // "AIFC" files store their 32-bit samples as floats, whatever their compression type says.
-  const ESampleCoding coding = mBitDepth == 32 && isAifc ? ESampleCoding::kFloat32
-                                                          : IntegerCoding(mBitDepth, ESampleCoding::kSigned8);
-  const bool complete = AppendCodedFrames<T, kOrder>(mSamples, {fileData.data(), limit, dataStart, frameSize, numFrames}, coding);
+  const bool complete =
+    AppendEncodedFrames(mSamples, {fileData.data(), limit, dataStart, frameSize, numFrames}, *encoding);
   if (!complete)
   {
     ReportError(kReadErrorMessage);

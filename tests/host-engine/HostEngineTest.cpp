@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "EncoderFiles.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
 #include "KitState.h"
@@ -349,4 +352,48 @@ TEST_F(HostEngine, TwoConnectedChannelsSumEveryDrumOnBusZero)
     ASSERT_EQ(mRendered[1][f], right) << f;
   }
   EXPECT_EQ(FirstSound(4), -1);
+}
+
+// Files as ffmpeg, sox and macOS applications write them (32-bit float WAVE files with the extensible
+// header, AIFC files with little-endian or 32-bit integer samples): each channel is given the file's
+// path, and the plug-in reloads it when processing is set up. A NaN or an infinity in a float file
+// plays as silence, and a file that cannot be decoded leaves the channel the sample it had.
+TEST_F(HostEngine, FilesFromCommonEncodersPlayAsStored)
+{
+  const std::vector<krb_test::EncoderFile> files = krb_test::CommonEncoderFiles();
+  const krb_test::EncoderFile refused = krb_test::CompressedAifcFile();
+  const size_t refusedDrum = files.size();
+  const auto place = [this](size_t drum, const krb_test::EncoderFile& file) {
+    const auto path = mFolder / file.mName;
+    std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.mBytes.data()), static_cast<std::streamsize>(file.mBytes.size()));
+    mState.mChannels[drum].mPath = path.u16string();
+  };
+  for (size_t k = 0; k < files.size(); ++k)
+    place(k, files[k]);
+  place(refusedDrum, refused);
+  const std::vector<double> kept = {0.5, -0.5, 0.25};
+  mState.mChannels[refusedDrum].mSamples = kept;
+
+  mState.mMode = kModeMidi;
+  Start();
+  for (size_t k = 0; k <= refusedDrum; ++k)
+    mProcessing->InputEvents().AddNoteOn(0, static_cast<int16>(36 + k), 1.0f);
+  Block();
+
+  const auto expectPlays = [this](size_t drum, const std::string& name, const std::vector<std::vector<double>>& plays) {
+    for (size_t c = 0; c < 2; ++c)
+    {
+      const std::vector<double>& values = plays[plays.size() == 2 ? c : 0];
+      for (size_t f = 0; f < values.size(); ++f)
+        EXPECT_EQ(mRendered[2 * drum + c][f], Out(values[f], 1.0, 127.0)) << name << " channel " << c << " frame " << f;
+      EXPECT_EQ(mRendered[2 * drum + c][values.size()], 0.0) << name;
+    }
+  };
+  for (size_t k = 0; k < files.size(); ++k)
+    expectPlays(k, files[k].mName, files[k].mPlays);
+  expectPlays(refusedDrum, refused.mName, {kept});
+  for (const auto& channel : mRendered)
+    for (double value : channel)
+      ASSERT_TRUE(std::isfinite(value));
 }

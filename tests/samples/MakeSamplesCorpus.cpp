@@ -1,4 +1,5 @@
-// Writes the fuzz target's seed corpus: small valid files of every kind the reader decodes.
+// Writes the fuzz target's seed corpus: small files of every kind the reader decodes, and of the
+// kinds it refuses by their sub-format or compression type.
 // Usage: samples_make_corpus FOLDER
 
 #include "SampleFileWriter.h"
@@ -16,13 +17,13 @@ int main(int argc, char** argv)
   }
   const std::filesystem::path folder(argv[1]);
   std::filesystem::create_directories(folder);
-  for (const auto& [name, bytes] : sample_file_writer::SeedCorpusFiles())
+  for (const sample_file_writer::SeedFile& file : sample_file_writer::SeedCorpusFiles())
   {
-    std::ofstream out(folder / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream out(folder / file.mName, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file.mBytes.data()), static_cast<std::streamsize>(file.mBytes.size()));
     if (!out)
     {
-      std::cerr << "cannot write " << (folder / name).string() << "\n";
+      std::cerr << "cannot write " << (folder / file.mName).string() << "\n";
       return 1;
     }
   }

@@ -205,17 +205,20 @@ struct AiffFormat
   std::array<uint8_t, 10> mRateBytes = AiffRateBytes(44100);
 };
 
-inline Chunk CommChunk(const AiffFormat& format)
+// An "AIFC" file's "COMM" chunk ends with its compression type; without one given, it is "fl32" for
+// 32-bit samples and "NONE" for the others.
+inline Chunk CommChunk(const AiffFormat& format, std::string_view compressionType = {})
 {
   constexpr EByteOrder be = EByteOrder::kBigEndian;
   Bytes body;
+  body.reserve(24); // also keeps GCC 12 from seeing the growing inserts below as overflows at -O3
   PutU16(body, format.mNumChannels, be);
   PutU32(body, format.mNumFrames, be);
   PutU16(body, format.mBitDepth, be);
   body.insert(body.end(), format.mRateBytes.begin(), format.mRateBytes.end());
   if (format.mAifc)
   {
-    PutId(body, format.mBitDepth == 32 ? "fl32" : "NONE");
+    PutId(body, !compressionType.empty() ? compressionType : format.mBitDepth == 32 ? "fl32" : "NONE");
     body.insert(body.end(), {0, 0}); // empty compression name, padded
   }
   return {"COMM", body, std::nullopt};
@@ -246,34 +249,63 @@ inline Bytes MakeAiff(AiffFormat format, const Bytes& sampleBytes)
   return MakeAiff(format.mAifc, {CommChunk(format), SsndChunk(sampleBytes)});
 }
 
-// ---------------------------------------------------------------------------------------------
-// Seed corpus: small valid files of every kind the reader decodes.
+// An "AIFC" file at 44100 Hz with the given compression type; the frame count is what the sample
+// bytes fill at the bit depth.
+inline Bytes MakeAifc(std::string_view compressionType, uint16_t numChannels, uint16_t bitDepth, const Bytes& sampleBytes)
+{
+  AiffFormat format{true, numChannels, 0, bitDepth, AiffRateBytes(44100)};
+  format.mNumFrames = static_cast<uint32_t>(sampleBytes.size() / (numChannels * std::max(bitDepth / 8, 1)));
+  return MakeAiff(true, {CommChunk(format, compressionType), SsndChunk(sampleBytes)});
+}
 
-inline std::vector<std::pair<std::string, Bytes>> SeedCorpusFiles()
+// ---------------------------------------------------------------------------------------------
+// Seed corpus: small files of every kind the reader decodes, and of the kinds it refuses by their
+// sub-format or compression type, so that the fuzzer starts on both sides of those tests.
+
+struct SeedFile
+{
+  std::string mName;
+  Bytes mBytes;
+  bool mDecodes;
+};
+
+inline std::vector<SeedFile> SeedCorpusFiles()
 {
   constexpr EByteOrder le = EByteOrder::kLittleEndian;
   constexpr EByteOrder be = EByteOrder::kBigEndian;
   const std::vector<int64_t> ramp = {0, 1, -1, 100, -100, 127, -128, 64};
-  std::vector<std::pair<std::string, Bytes>> files;
-  files.emplace_back("wave-pcm8-mono.wav", MakeWave({kWavePcm, 1, 8000, 8}, EncodeInts({0, 128, 255, 1, 254, 127}, 1, le)));
-  files.emplace_back("wave-pcm16-stereo.wav", MakeWave({kWavePcm, 2, 44100, 16}, EncodeInts(ramp, 2, le)));
-  files.emplace_back("wave-pcm24-mono.wav", MakeWave({kWavePcm, 1, 48000, 24}, EncodeInts({-8388608, 8388607, 0, 1}, 3, le)));
-  files.emplace_back("wave-pcm32-stereo.wav", MakeWave({kWavePcm, 2, 96000, 32}, EncodeInts(ramp, 4, le)));
-  files.emplace_back("wave-float32-mono.wav", MakeWave({kWaveFloat, 1, 44100, 32}, EncodeFloats({1.5f, -0.25f, 0.0f}, le)));
-  files.emplace_back("wave-extensible-4ch.wav", MakeWave({kWaveExtensible, 4, 44100, 24}, EncodeInts(ramp, 3, le)));
-  files.emplace_back("wave-ixml-odd-chunk.wav",
-                     MakeWave({TextChunk("junk", "abc"), FmtChunk({kWavePcm, 1, 22050, 16}),
-                               DataChunk(EncodeInts({1, 2, 3}, 2, le)), TextChunk("iXML", "<BWFXML/>")}));
-  files.emplace_back("aiff-8-mono.aiff", MakeAiff({false, 1, 0, 8, AiffRateBytes(8000)}, EncodeInts(ramp, 1, be)));
-  files.emplace_back("aiff-16-stereo.aiff", MakeAiff({false, 2, 0, 16, AiffRateBytes(44100)}, EncodeInts(ramp, 2, be)));
-  files.emplace_back("aiff-24-mono.aiff", MakeAiff({false, 1, 0, 24, AiffRateBytes(96000)}, EncodeInts(ramp, 3, be)));
-  files.emplace_back("aiff-32-stereo.aiff", MakeAiff({false, 2, 0, 32, AiffRateBytes(48000)}, EncodeInts(ramp, 4, be)));
-  files.emplace_back("aifc-float-mono.aifc", MakeAiff({true, 1, 0, 32, AiffRateBytes(192000)}, EncodeFloats({1.5f, -2.0f}, be)));
+  std::vector<SeedFile> files;
+  const auto add = [&files](std::string name, Bytes bytes, bool decodes = true) {
+    files.push_back({std::move(name), std::move(bytes), decodes});
+  };
+  add("wave-pcm8-mono.wav", MakeWave({kWavePcm, 1, 8000, 8}, EncodeInts({0, 128, 255, 1, 254, 127}, 1, le)));
+  add("wave-pcm16-stereo.wav", MakeWave({kWavePcm, 2, 44100, 16}, EncodeInts(ramp, 2, le)));
+  add("wave-pcm24-mono.wav", MakeWave({kWavePcm, 1, 48000, 24}, EncodeInts({-8388608, 8388607, 0, 1}, 3, le)));
+  add("wave-pcm32-stereo.wav", MakeWave({kWavePcm, 2, 96000, 32}, EncodeInts(ramp, 4, le)));
+  add("wave-float32-mono.wav", MakeWave({kWaveFloat, 1, 44100, 32}, EncodeFloats({1.5f, -0.25f, 0.0f}, le)));
+  add("wave-extensible-4ch.wav", MakeWave({kWaveExtensible, 4, 44100, 24}, EncodeInts(ramp, 3, le)));
+  add("wave-extensible-float-stereo.wav",
+      MakeWave(ExtensibleFormat(2, 48000, 32, kWaveFloat), EncodeFloats({1.5f, -0.25f, 0.0f, 0.75f}, le)));
+  add("wave-extensible-alaw-mono.wav", MakeWave(ExtensibleFormat(1, 8000, 8, 6), {0xD5, 0x55, 0x2A}), false);
+  add("wave-ixml-odd-chunk.wav",
+      MakeWave({TextChunk("junk", "abc"), FmtChunk({kWavePcm, 1, 22050, 16}), DataChunk(EncodeInts({1, 2, 3}, 2, le)),
+                TextChunk("iXML", "<BWFXML/>")}));
+  add("aiff-8-mono.aiff", MakeAiff({false, 1, 0, 8, AiffRateBytes(8000)}, EncodeInts(ramp, 1, be)));
+  add("aiff-16-stereo.aiff", MakeAiff({false, 2, 0, 16, AiffRateBytes(44100)}, EncodeInts(ramp, 2, be)));
+  add("aiff-24-mono.aiff", MakeAiff({false, 1, 0, 24, AiffRateBytes(96000)}, EncodeInts(ramp, 3, be)));
+  add("aiff-32-stereo.aiff", MakeAiff({false, 2, 0, 32, AiffRateBytes(48000)}, EncodeInts(ramp, 4, be)));
+  add("aifc-float-mono.aifc", MakeAiff({true, 1, 0, 32, AiffRateBytes(192000)}, EncodeFloats({1.5f, -2.0f}, be)));
+  add("aifc-FL32-stereo.aifc", MakeAifc("FL32", 2, 32, EncodeFloats({0.5f, -0.5f, 1.0f, -1.0f}, be)));
+  add("aifc-none-32-mono.aifc", MakeAifc("NONE", 1, 32, EncodeInts(ramp, 4, be)));
+  add("aifc-twos-24-mono.aifc", MakeAifc("twos", 1, 24, EncodeInts(ramp, 3, be)));
+  add("aifc-sowt-16-stereo.aifc", MakeAifc("sowt", 2, 16, EncodeInts(ramp, 2, le)));
+  add("aifc-sowt-24-mono.aifc", MakeAifc("sowt", 1, 24, EncodeInts(ramp, 3, le)));
+  add("aifc-fl64-mono.aifc", MakeAifc("fl64", 1, 64, Bytes(16, 0)), false);
+  add("aifc-ulaw-mono.aifc", MakeAifc("ulaw", 1, 8, {0xFF, 0x7F, 0x00, 0x80}), false);
   {
     AiffFormat format{false, 1, 2, 16, AiffRateBytes(22050)};
     const Bytes samples = EncodeInts({5, -5}, 2, be);
-    files.emplace_back("aiff-ssnd-first-ixml.aiff",
-                       MakeAiff(false, {SsndChunk(samples), TextChunk("iXML", "<BWFXML/>"), CommChunk(format)}));
+    add("aiff-ssnd-first-ixml.aiff", MakeAiff(false, {SsndChunk(samples), TextChunk("iXML", "<BWFXML/>"), CommChunk(format)}));
   }
   return files;
 }
