@@ -359,6 +359,27 @@ TEST_F(KrellbinderEditorTest, OctaveClickShowsTheRowOfTheNewOctave)
   EXPECT_EQ(mPlugin->Handler().Count(EHandlerCall::kRestartComponent), 0u);
 }
 
+// The mute lamp of a channel that another channel's solo silences is lit while its mute is off: a
+// click mutes the channel for good, so that it stays silent after the solo.
+TEST_F(KrellbinderEditorTest, ClickOnTheLitMuteLampOfASilencedChannelMutesIt)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  Click(SoloButton(2));
+  const Picture mute("btnMute.png");
+  EXPECT_TRUE(PixelIs(MuteButton(0), mute.At(13, 21 + 10)));
+  Click(MuteButton(0));
+  EXPECT_EQ(Edit(110), 1.0);
+  EXPECT_EQ(State().channelState[0], 1);
+  EXPECT_TRUE(PixelIs(MuteButton(0), mute.At(13, 21 + 10)));
+
+  Click(SoloButton(2));
+  const SavedState s = State();
+  for (int ch = 0; ch < 12; ++ch)
+    EXPECT_EQ(s.channelState[static_cast<size_t>(ch)], ch == 0 ? 1 : 0) << ch;
+  EXPECT_TRUE(PixelIs(MuteButton(0), mute.At(13, 21 + 10)));
+  EXPECT_TRUE(PixelIs(MuteButton(1), mute.At(13, 10)));
+}
+
 TEST_F(KrellbinderEditorTest, EditorReopensAtTheSavedScale)
 {
   ASSERT_NO_FATAL_FAILURE(Open());
