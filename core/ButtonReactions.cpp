@@ -164,6 +164,12 @@ void StepToNeighbouringSample(Krellbinder& plug, int channel, EStepDirection dir
 // parameter changes.
 void Krellbinder::OnParamChangeUI(int paramIdx, EParamSource source)
 {
+  // The reset at initialize gives every parameter its default; the buttons show the state again.
+  if (source == kReset)
+  {
+    ShowStateInButtons();
+    return;
+  }
   if (source != kHost && source != kUI)
     return;
   const IParam* param = GetParam(paramIdx);
@@ -171,6 +177,11 @@ void Krellbinder::OnParamChangeUI(int paramIdx, EParamSource source)
     return;
   // Read once: a nested reaction to the same parameter does not change what this one does.
   const double v = param->Value();
+  // A button given the value it shows already acts on nothing: a host that writes back what it read,
+  // or a control that answers a record of the core, changes nothing.
+  double shown = 0.0;
+  if (GetParamValueFromState(paramIdx, shown) && v == shown)
+    return;
 
   // Nothing may leave this hook towards the host: a reaction that runs out of memory part-way ends
   // there, like a press that did nothing.
@@ -249,5 +260,6 @@ void Krellbinder::OnParamChangeUI(int paramIdx, EParamSource source)
   catch (const std::exception&)
   {
   }
+  ButtonsFollowTheState(paramIdx, source);
 }
 

@@ -10,13 +10,24 @@
 // for a tag that no control has) are dropped.
 void Krellbinder::OnIdle()
 {
+  // A pattern note on the audio thread moves the octave, the pattern and the shown row: their
+  // buttons follow here, and the host hears of it. The records drained next move the editor's
+  // controls; whatever they leave out is shown after them.
+  const ParamSet moved = ShowStateInButtons();
+
   mStepLedSender.TransmitData(*this);
   mDrumSelectSender.TransmitData(*this);
   DeliverStepRow();
   mModeSender.TransmitData(*this);
   mOctaveSender.TransmitData(*this);
   mPatternSender.TransmitData(*this);
-  mChannelStateSender.TransmitData(*this);
+  DeliverChannelStates();
+
+  if (moved.any())
+  {
+    ShowMovedButtonsInEditor(moved, kNoParameter);
+    InformHostOfParamValuesChanged();
+  }
 
   // So that the scale the user dragged to is the one saved when the instance goes.
   if (IGraphics* ui = GetUI())
@@ -59,6 +70,18 @@ void Krellbinder::DeliverStepRow()
     return;
   StepRowSender::Data row = CurrentStepRow();
   SendControlMsgFromDelegate(row.ctrlTag, kUpdateMessage, static_cast<int>(sizeof(row)), &row);
+}
+
+// The same for the channel states: a record queued earlier may miss a later change whose own record
+// the full queue dropped, or a restore, and the lamps would show it until the next change.
+void Krellbinder::DeliverChannelStates()
+{
+  RecordCounter pending;
+  mChannelStateSender.TransmitData(pending);
+  if (pending.mCount == 0)
+    return;
+  ChannelStateSender::Data states = CurrentChannelStates();
+  SendControlMsgFromDelegate(states.ctrlTag, kUpdateMessage, static_cast<int>(sizeof(states)), &states);
 }
 
 StepRowSender::Data Krellbinder::CurrentStepRow() const

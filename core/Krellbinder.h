@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 
 #include "EditorSenders.h"
@@ -39,6 +40,7 @@ public:
 
   void OnUIOpen() override;
   void OnUIClose() override;
+  bool GetParamValueFromState(int paramIdx, double& value) const override;
   void OnParamChange(int paramIdx) override;
   void OnParamChangeUI(int paramIdx, EParamSource source) override;
   IGraphics* CreateGraphics() override;
@@ -72,9 +74,17 @@ public:
   IMidiQueue mMidiQueue{IMidiQueue::kGrowBy};
 
 private:
+  using ParamSet = std::bitset<kNumParams>;
+
   void InitParams();
+  // The button parameters show the state they act on (ButtonParams.cpp): the ones that did not and
+  // were set, and what follows a reaction (the host and the editor's controls told).
+  ParamSet ShowStateInButtons();
+  void ShowMovedButtonsInEditor(const ParamSet& moved, int except);
+  void ButtonsFollowTheState(int paramIdx, EParamSource source);
   // The records of the shown step row and of the twelve channel states, as the editor takes them.
   StepRowSender::Data CurrentStepRow() const;
   ChannelStateSender::Data CurrentChannelStates() const;
   void DeliverStepRow();
+  void DeliverChannelStates();
 };

@@ -402,6 +402,11 @@ int Krellbinder::UnserializeState(const IByteChunk& chunk, int startPos)
       slot.mPlayLength.store(ComputePlayLength(static_cast<int32_t>(frames), channel.mLengthFraction, frames),
                              std::memory_order_relaxed);
     }
+    // The buttons show the restored state (the framework then shows every parameter in the editor
+    // and has the host read them all again); the solo and mute lamps follow the channel states,
+    // which light a mute lamp for a channel that a solo silences too.
+    ShowStateInButtons();
+    mChannelStateSender.PushData(CurrentChannelStates());
     return end;
   }
   catch (const std::exception&)

@@ -106,6 +106,21 @@ SoloMuteBtnControl::SoloMuteBtnControl(float x, float y, const IBitmap& bitmap, 
 {
 }
 
+// The mute lamp of a channel that another channel's solo silences is lit while the channel's mute
+// is off, and the parameter shows the mute: the click acts on the mute itself (muting the channel
+// for good), so it starts from the parameter, not from the lamp.
+void SoloMuteBtnControl::OnMouseDown(float x, float y, const IMouseMod& mod)
+{
+  const IParam* param = GetParam(0);
+  if (!param)
+  {
+    IBSwitchControl::OnMouseDown(x, y, mod);
+    return;
+  }
+  SetValue(param->GetNormalized() >= 0.5 ? 0.0 : 1.0, 0);
+  SetDirty(true, kNoValIdx);
+}
+
 void SoloMuteBtnControl::OnMsgFromDelegate(int msgTag, int dataSize, const void* pData)
 {
   if (!Accepts(*this, msgTag))

@@ -50,12 +50,14 @@ private:
 
 // A channel's solo or mute button. A record with the twelve channel states (to channel 0's mute
 // button) lights the solo lamp of every soloed channel and the mute lamp of every silent one; lamps
-// lit this way send nothing to the core, and a lamp that the mouse holds keeps its value.
+// lit this way send nothing to the core, and a lamp that the mouse holds keeps its value. A click
+// switches the channel's solo or mute: it sends 1 when the parameter is off and 0 when it is on.
 class SoloMuteBtnControl : public IBSwitchControl
 {
 public:
   SoloMuteBtnControl(float x, float y, const IBitmap& bitmap, int paramIdx);
 
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMsgFromDelegate(int msgTag, int dataSize, const void* pData) override;
 };
 

@@ -21,15 +21,23 @@ void IEditorDelegate::SendParameterValueFromUI(int paramIdx, double normalizedVa
   if (!param)
     return;
   param->SetNormalized(normalizedValue);
+  InformHostOfParamEdit(paramIdx);
+  OnParamChange(paramIdx);
+  OnParamChangeUI(paramIdx, kUI);
+  UpdateOtherControlsOfParam(paramIdx, param->GetNormalized());
+}
+
+void IEditorDelegate::InformHostOfParamEdit(int paramIdx)
+{
+  const IParam* param = GetParam(paramIdx);
+  if (!param)
+    return;
   const bool ownEdit = mGestureParam != paramIdx;
   if (ownEdit)
     BeginInformHostOfParamChangeFromUI(paramIdx);
   InformHostOfParamChange(paramIdx, param->GetNormalized());
   if (ownEdit)
     EndInformHostOfParamChangeFromUI(paramIdx);
-  OnParamChange(paramIdx);
-  OnParamChangeUI(paramIdx, kUI);
-  UpdateOtherControlsOfParam(paramIdx, param->GetNormalized());
 }
 
 void IEditorDelegate::BeginParamGestureFromUI(int paramIdx)

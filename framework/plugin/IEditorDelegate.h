@@ -23,6 +23,10 @@ public:
   int NParams() const { return static_cast<int>(mParams.size()); }
 
   // Hooks for the plug-in.
+  // A parameter whose value the plug-in takes from its own state (a button that shows a selection,
+  // say) rather than one that holds a value of its own: true, with that value in the parameter's
+  // range. Any thread, the audio thread included: no allocation, no lock.
+  virtual bool GetParamValueFromState(int /*paramIdx*/, double& /*value*/) const { return false; }
   virtual void OnParamChange(int /*paramIdx*/) {}
   virtual void OnParamChangeUI(int /*paramIdx*/, EParamSource /*source*/) {}
   virtual void OnUIOpen() { SendCurrentParamValuesFromDelegate(); }
@@ -48,6 +52,14 @@ public:
   // A mouse gesture on a control of the parameter (press to release): the host sees one edit.
   void BeginParamGestureFromUI(int paramIdx);
   void EndParamGestureFromUI(int paramIdx);
+
+  // To the host, main thread: the parameter's current value as an edit, inside the open gesture of
+  // the parameter or in an edit of its own. So the host hears the editor's changes, and the values
+  // that the plug-in changed on its own in answer to them.
+  void InformHostOfParamEdit(int paramIdx);
+  // To the host, main thread: the plug-in changed parameter values on its own, other than in answer
+  // to an editor change; the host reads every value again (maybe a little later).
+  virtual void InformHostOfParamValuesChanged() {}
 
 protected:
   // Tells the host of a parameter value that the editor set (normalised).

@@ -13,9 +13,18 @@ public:
   explicit IPlugAPIBase(const Config& config);
   ~IPlugAPIBase() override;
 
-  // One idle tick: the plug-in's OnIdle.
-  void OnTimer() { OnIdle(); }
+  // One idle tick: the plug-in's OnIdle, then whatever the host is still to be told.
+  void OnTimer()
+  {
+    OnIdle();
+    SendPendingHostNotices();
+  }
   IdleTimer& GetIdleTimer() { return *mTimer; }
+
+protected:
+  // Main thread, at every idle tick: tells the host what had to wait for a moment when the host
+  // may be called.
+  virtual void SendPendingHostNotices() {}
 
 private:
   std::unique_ptr<IdleTimer> mTimer;

@@ -364,6 +364,11 @@ void IPlugVST3::ApplyParameterChanges(IParameterChanges* changes)
       SetBypassed(value >= 0.5);
     else if (IParam* param = GetParam(static_cast<int>(id)))
     {
+      // A parameter that shows the plug-in's state keeps showing it: the host's point reaches it
+      // through the edit controller, where the plug-in acts on it.
+      double stateValue = 0.0;
+      if (GetParamValueFromState(static_cast<int>(id), stateValue))
+        continue;
       param->SetNormalized(value);
       OnParamChange(static_cast<int>(id));
     }
@@ -584,6 +589,8 @@ tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
     return kResultFalse;
   SetBypassed(bypassed != 0);
   OnRestoreState();
+  // Any parameter may have changed with the state.
+  InformHostOfParamValuesChanged();
   return kResultOk;
 }
 
@@ -701,7 +708,13 @@ ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID id)
   if (IsMidiCCParam(id))
     return mMidiCCValues[id - kMidiCCParamStartID];
   const IParam* param = id < static_cast<ParamID>(NParams()) ? GetParam(static_cast<int>(id)) : nullptr;
-  return param ? param->GetNormalized() : 0.0;
+  if (!param)
+    return 0.0;
+  // Read from the state itself: true also when the audio thread has just moved it.
+  double stateValue = 0.0;
+  if (GetParamValueFromState(static_cast<int>(id), stateValue))
+    return param->ToNormalized(param->Constrain(stateValue));
+  return param->GetNormalized();
 }
 
 tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
@@ -720,6 +733,12 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
   if (!param)
     return kInvalidArgument;
   param->SetNormalized(value);
+  struct HostCall
+  {
+    int& depth;
+    explicit HostCall(int& d) : depth(d) { ++depth; }
+    ~HostCall() { --depth; }
+  } hostCall(mHostParamCallDepth);
   OnParamChangeUI(static_cast<int>(id), kHost);
   SendParameterValueFromDelegate(static_cast<int>(id), param->GetNormalized(), true);
   return kResultOk;
@@ -755,20 +774,40 @@ tresult PLUGIN_API IPlugVST3::getMidiControllerAssignment(int32 busIndex, int16 
 
 // ------------------------------------------------------------------------------------- editor to host
 
+// An edit that comes about inside the host's setParamNormalized (an editor control that a reaction
+// to the host's change sets) is not sent as an edit: the host reads the value at the next tick.
 void IPlugVST3::BeginInformHostOfParamChangeFromUI(int paramIdx)
 {
-  if (mComponentHandler && GetParam(paramIdx))
+  if (mComponentHandler && GetParam(paramIdx) && mHostParamCallDepth == 0)
     mComponentHandler->beginEdit(static_cast<ParamID>(paramIdx));
 }
 
 void IPlugVST3::InformHostOfParamChange(int paramIdx, double normalizedValue)
 {
-  if (mComponentHandler && GetParam(paramIdx))
+  if (mHostParamCallDepth > 0)
+    mParamValuesChangedPending = true;
+  else if (mComponentHandler && GetParam(paramIdx))
     mComponentHandler->performEdit(static_cast<ParamID>(paramIdx), normalizedValue);
 }
 
 void IPlugVST3::EndInformHostOfParamChangeFromUI(int paramIdx)
 {
-  if (mComponentHandler && GetParam(paramIdx))
+  if (mComponentHandler && GetParam(paramIdx) && mHostParamCallDepth == 0)
     mComponentHandler->endEdit(static_cast<ParamID>(paramIdx));
+}
+
+void IPlugVST3::InformHostOfParamValuesChanged()
+{
+  mParamValuesChangedPending = true;
+  if (mHostParamCallDepth == 0)
+    SendPendingHostNotices();
+}
+
+void IPlugVST3::SendPendingHostNotices()
+{
+  if (!mParamValuesChangedPending || mHostParamCallDepth > 0)
+    return;
+  mParamValuesChangedPending = false;
+  if (mComponentHandler)
+    mComponentHandler->restartComponent(kParamValuesChanged);
 }

@@ -89,14 +89,16 @@ public:
                                                             Steinberg::Vst::CtrlNumber midiControllerNumber,
                                                             Steinberg::Vst::ParamID& id) override;
 
-  // Editor to host.
+  // Editor and plug-in to host.
   void BeginInformHostOfParamChangeFromUI(int paramIdx) override;
   void EndInformHostOfParamChangeFromUI(int paramIdx) override;
+  void InformHostOfParamValuesChanged() override;
   Steinberg::Vst::IComponentHandler* GetComponentHandler() const { return mComponentHandler; }
   Steinberg::FUnknown* GetHostContext() const { return mHostContext; }
 
 protected:
   void InformHostOfParamChange(int paramIdx, double normalizedValue) override;
+  void SendPendingHostNotices() override;
 
 private:
   struct Bus
@@ -118,6 +120,11 @@ private:
   int mInitializeCount = 0;
   Steinberg::FUnknown* mHostContext = nullptr;
   Steinberg::Vst::IComponentHandler* mComponentHandler = nullptr;
+  // Main thread. The host must not be called back from inside its own setParamNormalized: what the
+  // plug-in has to tell it meanwhile becomes one request to read every value again, sent at the
+  // next idle tick.
+  int mHostParamCallDepth = 0;
+  bool mParamValuesChangedPending = false;
 
   std::vector<Bus> mAudioOutBuses;
   std::vector<Bus> mAudioInBuses;

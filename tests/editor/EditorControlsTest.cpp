@@ -328,12 +328,23 @@ TEST_F(ControlsTest, KnobRecordSetsAndSendsItsValue)
   EXPECT_TRUE(mDelegate.TakeSent().empty());
 }
 
-// Switches whose click is not their own keep the framework's toggle.
+// A solo or mute click switches the parameter: on when it is off, off when it is on.
 TEST_F(ControlsTest, SoloMuteClickToggles)
 {
   auto* mute = mGraphics.AttachControl(new SoloMuteBtnControl(0, 0, mBitmap, kMuteButton), kCtrlTagMute, "m");
   mute->OnMouseDown(0, 0, IMouseMod());
   mute->OnMouseDown(0, 0, IMouseMod());
   EXPECT_EQ(mDelegate.TakeSent(), (Sent{{kMuteButton, 1.0}, {kMuteButton, 0.0}}));
+}
+
+// The mute lamp of a channel that a solo silences is lit while its mute is off: the click mutes.
+TEST_F(ControlsTest, ClickOnAMuteLampLitBySilenceMutes)
+{
+  auto* mute = mGraphics.AttachControl(new SoloMuteBtnControl(0, 0, mBitmap, kMuteButton + 3), kCtrlTagMute + 3, "m");
+  mute->SetValueFromDelegate(1.0, 0);
+  ASSERT_EQ(mDelegate.GetParam(kMuteButton + 3)->Value(), 0.0);
+  mute->OnMouseDown(0, 0, IMouseMod());
+  EXPECT_EQ(mute->GetValue(0), 1.0);
+  EXPECT_EQ(mDelegate.TakeSent(), (Sent{{kMuteButton + 3, 1.0}}));
 }
 } // namespace

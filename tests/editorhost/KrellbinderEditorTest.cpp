@@ -3,6 +3,7 @@
 // pointer events; the host's parameter edits and the plug-in's saved state show what the core did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -132,6 +133,7 @@ Point StepButton(int i) { return Middle(104 + 63 * i, 455, 52, 40); }
 Point DrumSelect(int ch) { return Middle(105 + 63 * ch, 373, 52, 19); }
 Point ModeButton(int i) { return Middle(104 + 63 * i, 543, 52, 40); }
 Point PatternButton(int i) { return Middle(925 + 60 * (i % 3), 298 + 25 * (i / 3), 52, 19); }
+Point OctaveButton(int i) { return Middle(926 + 59 * i, 273, 52, 19); }
 Point VolumeKnob(int ch) { return Middle(115 + 63 * ch, 232, 30, 30); }
 Point SoloButton(int ch) { return Middle(131 + 63 * ch, 132, 26, 21); }
 Point MuteButton(int ch) { return Middle(104 + 63 * ch, 132, 26, 21); }
@@ -182,6 +184,17 @@ protected:
     return Parse(bytes);
   }
   std::optional<double> Edit(Vst::ParamID id) const { return mPlugin->Handler().LastPerformedValue(id); }
+
+  // Whether the switch at `place` (its top-left corner, frame height fh) shows the frame of `bitmap`
+  // for on or for off, judged at the frame's point (x, y), where the two frames differ.
+  ::testing::AssertionResult Shows(Point place, const Picture& bitmap, int fh, int x, int y, bool on)
+  {
+    const uint8_t* offPixel = bitmap.At(x, y);
+    const uint8_t* onPixel = bitmap.At(x, y + fh);
+    if (std::equal(offPixel, offPixel + 3, onPixel))
+      return ::testing::AssertionFailure() << "the frames do not differ at " << x << ", " << y;
+    return PixelIs({place.x + x, place.y + y}, on ? onPixel : offPixel);
+  }
 
   ::testing::AssertionResult PixelIs(Point p, const uint8_t* expected)
   {
@@ -289,6 +302,82 @@ TEST_F(KrellbinderEditorTest, SoloAndMuteButtonsSetTheChannelStatesAndTheLamps)
   EXPECT_TRUE(PixelIs(MuteButton(2), mute.At(13, 10)));
   EXPECT_TRUE(PixelIs(MuteButton(5), mute.At(13, 21 + 10)));
   EXPECT_FALSE(Edit(110).has_value());
+}
+
+// A host's change moves the other buttons of the group on the screen too, and the host hears of
+// everything it moved at the next idle tick, never inside its own call.
+TEST_F(KrellbinderEditorTest, HostChangeShowsInTheEditorAndIsAnnouncedAtTheNextTick)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  std::vector<EHandlerCall> callsInside;
+  bool inside = false;
+  mPlugin->Handler().SetListener([&](const krb::host::HandlerCall& call) {
+    if (inside)
+      callsInside.push_back(call.mCall);
+  });
+  inside = true;
+  ASSERT_EQ(mPlugin->Controller()->setParamNormalized(80 + 2, 1.0), kResultOk); // HostSync
+  inside = false;
+  EXPECT_TRUE(callsInside.empty());
+  EXPECT_EQ(mPlugin->Controller()->getParamNormalized(80), 0.0);
+  mWindow->RunFor(100);
+  mPlugin->Handler().SetListener(nullptr);
+  EXPECT_EQ(mPlugin->Handler().Count(EHandlerCall::kRestartComponent), 1u);
+  EXPECT_EQ(mPlugin->Handler().Calls().at(0).mFlags, Vst::kParamValuesChanged);
+  EXPECT_EQ(State().mode, 2);
+
+  const Picture stop("btnStop.png");
+  const Picture hostSync("btnHSync.png");
+  EXPECT_TRUE(Shows({104, 543}, stop, 40, 26, 20, false));
+  EXPECT_TRUE(Shows({104 + 2 * 63, 543}, hostSync, 40, 26, 20, true));
+}
+
+// An octave choice shows the row of the new octave: the step buttons and the host follow it.
+TEST_F(KrellbinderEditorTest, OctaveClickShowsTheRowOfTheNewOctave)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  const Picture seq("btnSeq.png");
+  Click(StepButton(2));
+  EXPECT_EQ(Edit(30), 1.0);
+
+  Click(OctaveButton(1));
+  EXPECT_EQ(State().octave, 1);
+  EXPECT_EQ(Edit(30), 0.0);
+  EXPECT_EQ(mPlugin->Controller()->getParamNormalized(30), 0.0);
+  EXPECT_TRUE(Shows({104 + 2 * 63, 455}, seq, 40, 26, 5, false));
+  // A click now sets the step of the row shown.
+  Click(StepButton(9));
+  SavedState s = State();
+  EXPECT_TRUE(s.Step(0, 12, 9));
+  EXPECT_FALSE(s.Step(0, 12, 2));
+
+  Click(OctaveButton(0));
+  EXPECT_EQ(Edit(30), 1.0);
+  EXPECT_EQ(Edit(37), 0.0);
+  EXPECT_TRUE(Shows({104 + 2 * 63, 455}, seq, 40, 26, 5, true));
+  EXPECT_TRUE(mPlugin->Handler().EditsBalanced());
+  EXPECT_EQ(mPlugin->Handler().Count(EHandlerCall::kRestartComponent), 0u);
+}
+
+// The mute lamp of a channel that another channel's solo silences is lit while its mute is off: a
+// click mutes the channel for good, so that it stays silent after the solo.
+TEST_F(KrellbinderEditorTest, ClickOnTheLitMuteLampOfASilencedChannelMutesIt)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  Click(SoloButton(2));
+  const Picture mute("btnMute.png");
+  EXPECT_TRUE(PixelIs(MuteButton(0), mute.At(13, 21 + 10)));
+  Click(MuteButton(0));
+  EXPECT_EQ(Edit(110), 1.0);
+  EXPECT_EQ(State().channelState[0], 1);
+  EXPECT_TRUE(PixelIs(MuteButton(0), mute.At(13, 21 + 10)));
+
+  Click(SoloButton(2));
+  const SavedState s = State();
+  for (int ch = 0; ch < 12; ++ch)
+    EXPECT_EQ(s.channelState[static_cast<size_t>(ch)], ch == 0 ? 1 : 0) << ch;
+  EXPECT_TRUE(PixelIs(MuteButton(0), mute.At(13, 21 + 10)));
+  EXPECT_TRUE(PixelIs(MuteButton(1), mute.At(13, 10)));
 }
 
 TEST_F(KrellbinderEditorTest, EditorReopensAtTheSavedScale)

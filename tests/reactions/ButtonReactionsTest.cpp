@@ -8,6 +8,7 @@
 #include "Krellbinder.h"
 #include "SampleDialog.h"
 #include "PluginPtr.h"
+#include "RecordingHandler.h"
 #include "TestFixtures.h"
 
 using namespace krbtest;
@@ -201,6 +202,7 @@ TEST_F(ButtonReactionsTest, SoloAndMuteFollowTheirStateMachine)
     int param;
     double value;
     S states;
+    bool acts = true; // false: the value is the one the button already shows, and nothing happens
   };
   struct Sequence
   {
@@ -215,15 +217,23 @@ TEST_F(ButtonReactionsTest, SoloAndMuteFollowTheirStateMachine)
       {kSoloButton + 1, 0, {N, N, N, N, N, N, N, N, N, N, N, N}}}},
     {"mute off on a channel silenced by a solo keeps it muted after the solo",
      {{kSoloButton + 0, 1, {O, X, X, X, X, X, X, X, X, X, X, X}},
-      {kMuteButton + 2, 0, {O, X, M, X, X, X, X, X, X, X, X, X}},
+      // Its mute button shows 0 (only a muted channel shows 1): writing 0 back does nothing...
+      {kMuteButton + 2, 0, {O, X, X, X, X, X, X, X, X, X, X, X}, false},
+      // ...any other value that is not 1 is a mute off.
+      {kMuteButton + 2, 0.5, {O, X, M, X, X, X, X, X, X, X, X, X}},
       {kSoloButton + 0, 0, {N, N, M, N, N, N, N, N, N, N, N, N}}}},
     {"mute on for the only soloed channel",
      {{kSoloButton + 3, 1, {X, X, X, O, X, X, X, X, X, X, X, X}},
       {kMuteButton + 3, 1, {X, X, X, M, X, X, X, X, X, X, X, X}},
+      // No channel is soloed now, so every solo button shows 0 and writing 0 does nothing; the
+      // silenced channels return when a solo is switched off while no channel is soloed.
+      {kSoloButton + 5, 0, {X, X, X, M, X, X, X, X, X, X, X, X}, false},
+      {kSoloButton + 5, 1, {X, X, X, M, X, O, X, X, X, X, X, X}},
       {kSoloButton + 5, 0, {N, N, N, M, N, N, N, N, N, N, N, N}}}},
-    {"solo off on a channel that is not soloed clears a mute",
+    {"solo off on a channel that is not soloed: 0 does nothing, another value clears a mute",
      {{kMuteButton + 4, 1, {N, N, N, N, M, N, N, N, N, N, N, N}},
-      {kSoloButton + 4, 0, {N, N, N, N, N, N, N, N, N, N, N, N}}}},
+      {kSoloButton + 4, 0, {N, N, N, N, M, N, N, N, N, N, N, N}, false},
+      {kSoloButton + 4, 0.5, {N, N, N, N, N, N, N, N, N, N, N, N}}}},
     {"a solo leaves muted channels muted",
      {{kMuteButton + 1, 1, {N, M, N, N, N, N, N, N, N, N, N, N}},
       {kSoloButton + 0, 1, {O, M, X, X, X, X, X, X, X, X, X, X}},
@@ -246,6 +256,11 @@ TEST_F(ButtonReactionsTest, SoloAndMuteFollowTheirStateMachine)
       EXPECT_EQ(States(*fresh), step.states);
       // Every solo or mute change queues the twelve states, taken after the transition.
       const auto messages = DrainChannelStates(*fresh);
+      if (!step.acts)
+      {
+        EXPECT_TRUE(messages.empty());
+        continue;
+      }
       ASSERT_EQ(messages.size(), 1u);
       EXPECT_EQ(messages[0].tag, 110);
       ASSERT_EQ(messages[0].size, 60);
@@ -275,6 +290,225 @@ TEST_F(ButtonReactionsTest, HostMixerChangesApplyTheMixerRules)
   EditorSets(plug, kPanKnob + 3, 0.56);
   EXPECT_DOUBLE_EQ(plug.mSlots[3].mGainLeft.load(), 2.0 * (1.0 - 0.56));
   EXPECT_DOUBLE_EQ(plug.mSlots[3].mGainRight.load(), 1.0);
+}
+
+// ------------------------------------------------------------------------------ buttons show the state
+
+namespace
+{
+// What each button parameter (0-133) shows for the plug-in's state now.
+double Shown(const Krellbinder& plug, int paramIdx)
+{
+  auto in = [paramIdx](int first, int count) { return paramIdx >= first && paramIdx < first + count; };
+  auto is = [](bool on) { return on ? 1.0 : 0.0; };
+  const int slot = plug.mOctave.load() * kNumPatternsPerOctave + plug.mPattern.load();
+  if (in(kLedButton, kNumSteps))
+    return is(paramIdx - kLedButton == plug.mDisplayedStep.load());
+  if (in(kSequencerButton, kNumSteps))
+    return is(plug.mSequencer.GetStep(plug.mSelectedDrum.load(), slot, paramIdx - kSequencerButton));
+  if (in(kSelectedDrumButton, kNumDrums))
+    return is(paramIdx - kSelectedDrumButton == plug.mSelectedDrum.load());
+  if (in(kModeButton, kNumModes))
+    return is(paramIdx - kModeButton == plug.mMode.load());
+  if (in(kOctaveButton, kNumOctaves))
+    return is(paramIdx - kOctaveButton == plug.mOctave.load());
+  if (in(kPatternButton, kNumPatternsPerOctave))
+    return is(paramIdx - kPatternButton == plug.mPattern.load());
+  if (in(kSoloButton, kNumDrums))
+    return is(plug.mSlots[static_cast<size_t>(paramIdx - kSoloButton)].mChannelState.load() == kChannelSoloed);
+  if (in(kMuteButton, kNumDrums))
+    return is(plug.mSlots[static_cast<size_t>(paramIdx - kMuteButton)].mChannelState.load() == kChannelMuted);
+  return 0.0; // browse, previous, next, play
+}
+
+void ExpectButtonsShowTheState(const Krellbinder& plug)
+{
+  for (int i = 0; i < kPanKnob; ++i)
+    EXPECT_EQ(plug.GetParam(i)->Value(), Shown(plug, i)) << "parameter " << i;
+}
+
+// Everything the button reactions can change, to compare before and after.
+struct Snapshot
+{
+  int32_t drum, mode, octave, pattern, displayedStep;
+  std::array<int32_t, kNumDrums> states;
+  std::vector<bool> steps;
+  std::array<uint32_t, kNumDrums> positions;
+  std::array<std::u16string, kNumDrums> paths;
+  bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot Take(const Krellbinder& plug)
+{
+  Snapshot s{plug.mSelectedDrum.load(), plug.mMode.load(), plug.mOctave.load(), plug.mPattern.load(),
+             plug.mDisplayedStep.load(), States(plug), {}, {}, {}};
+  for (int drum = 0; drum < kNumDrums; ++drum)
+    for (int slot = 0; slot < 24; ++slot)
+      for (int step = 0; step < kNumSteps; ++step)
+        s.steps.push_back(plug.mSequencer.GetStep(drum, slot, step));
+  for (size_t ch = 0; ch < kNumDrums; ++ch)
+  {
+    s.positions[ch] = plug.mSlots[ch].mPosition.load();
+    s.paths[ch] = plug.mSlots[ch].mPath;
+  }
+  return s;
+}
+
+// Drum 2, octave 1, pattern 3 with steps 4 and 11; Run mode; channel 1 muted, 6 soloed.
+void ChooseAMixedState(Krellbinder& plug)
+{
+  plug.mSequencer.SetStep(2, 15, 4, true);
+  plug.mSequencer.SetStep(2, 15, 11, true);
+  for (const auto& [param, value] : std::vector<std::pair<int, double>>{{kSelectedDrumButton + 2, 1.0},
+                                                                         {kOctaveButton + 1, 1.0},
+                                                                         {kPatternButton + 3, 1.0},
+                                                                         {kModeButton + 1, 1.0},
+                                                                         {kMuteButton + 1, 1.0},
+                                                                         {kSoloButton + 6, 1.0}})
+    HostSets(plug, param, value);
+  DrainStepRows(plug);
+  DrainChannelStates(plug);
+}
+} // namespace
+
+TEST_F(ButtonReactionsTest, AfterInitializeEveryButtonShowsTheState)
+{
+  ExpectButtonsShowTheState(plug);
+  EXPECT_EQ(plug.GetParam(kModeButton)->Value(), 1.0); // Stop
+  EXPECT_EQ(plug.GetParam(kSelectedDrumButton)->Value(), 1.0);
+  EXPECT_EQ(plug.GetParam(kOctaveButton)->Value(), 1.0);
+  EXPECT_EQ(plug.GetParam(kPatternButton)->Value(), 1.0);
+  EXPECT_EQ(plug.GetParam(kLedButton)->Value(), 1.0);
+}
+
+TEST_F(ButtonReactionsTest, EveryReactionLeavesTheButtonsShowingTheState)
+{
+  ChooseAMixedState(plug);
+  ExpectButtonsShowTheState(plug);
+  const std::vector<std::pair<int, double>> changes = {
+    {kModeButton + 3, 1.0},   {kModeButton + 3, 0.0},   {kModeButton + 2, 0.5}, {kSequencerButton + 4, 0.0},
+    {kOctaveButton + 0, 1.0}, {kPatternButton + 9, 1.0}, {kSoloButton + 6, 0.0}, {kMuteButton + 1, 0.0},
+    {kPlayButton + 3, 1.0},   {kLedButton + 9, 1.0},    {kSelectedDrumButton + 0, 0.0}};
+  for (const auto& [param, value] : changes)
+  {
+    SCOPED_TRACE(param);
+    HostSets(plug, param, value);
+    ExpectButtonsShowTheState(plug);
+    EditorSets(plug, param, value);
+    ExpectButtonsShowTheState(plug);
+  }
+}
+
+TEST_F(ButtonReactionsTest, ValueAButtonAlreadyShowsActsOnNothing)
+{
+  TempFolder folder;
+  FakeChooser chooser(folder);
+  chooser.Cancel();
+  ChooseAMixedState(plug);
+  plug.mSlots[4].mPosition.store(321);
+  const Snapshot before = Take(plug);
+  for (int i = 0; i < kPanKnob; ++i)
+  {
+    SCOPED_TRACE(i);
+    HostSets(plug, i, plug.GetParam(i)->Value());
+    EditorSets(plug, i, plug.GetParam(i)->Value());
+    EXPECT_TRUE(Take(plug) == before);
+    EXPECT_TRUE(DrainStepRows(plug).empty());
+    EXPECT_TRUE(DrainChannelStates(plug).empty());
+  }
+  EXPECT_FALSE(chooser.Ran());
+}
+
+TEST_F(ButtonReactionsTest, MomentaryButtonsActOncePerPressAndReadZero)
+{
+  for (auto sets : {HostSets, EditorSets})
+  {
+    plug.mSlots[4].mPosition.store(777);
+    sets(plug, kPlayButton + 4, 1.0);
+    EXPECT_EQ(plug.mSlots[4].mPosition.load(), 0u);
+    EXPECT_EQ(plug.GetParam(kPlayButton + 4)->Value(), 0.0);
+    // The release (or a host writing 0) does nothing; the next press plays again.
+    plug.mSlots[4].mPosition.store(777);
+    sets(plug, kPlayButton + 4, 0.0);
+    EXPECT_EQ(plug.mSlots[4].mPosition.load(), 777u);
+    sets(plug, kPlayButton + 4, 1.0);
+    EXPECT_EQ(plug.mSlots[4].mPosition.load(), 0u);
+  }
+}
+
+TEST_F(ButtonReactionsTest, HostHearsOfWhatItsChangeMovedAtTheNextIdleTick)
+{
+  RecordingHandler handler;
+  plug.setComponentHandler(&handler);
+  struct HostCase
+  {
+    int param;
+    double value;
+    bool othersMove;
+  };
+  const HostCase kCases[] = {
+    {kModeButton + 2, 1.0, true},        // the Stop button goes off
+    {kSwingButton + 0, 1.0, false},      // a switch of its own
+    {kSequencerButton + 3, 1.0, false},  // the step is the shown one
+    {kPlayButton + 1, 1.0, true},        // the play button returns to 0
+    {kPlayButton + 1, 0.0, false},       // nothing happens
+    {kModeButton + 1, 0.5, true},        // chooses nothing; the button goes back to 0
+    {kSelectedDrumButton + 5, 1.0, true} // the drum buttons and the shown row
+  };
+  for (const HostCase& c : kCases)
+  {
+    SCOPED_TRACE(c.param);
+    handler.mRestarts.clear();
+    HostSets(plug, c.param, c.value);
+    // Never inside the host's own call.
+    EXPECT_TRUE(handler.mRestarts.empty());
+    EXPECT_TRUE(handler.mEdits.empty());
+    plug.GetIdleTimer().Tick();
+    EXPECT_EQ(handler.mRestarts, c.othersMove ? std::vector<Steinberg::int32>{Steinberg::Vst::kParamValuesChanged}
+                                              : std::vector<Steinberg::int32>{});
+    plug.GetIdleTimer().Tick();
+    EXPECT_EQ(handler.mRestarts.size(), c.othersMove ? 1u : 0u) << "once";
+  }
+  plug.setComponentHandler(nullptr);
+}
+
+TEST_F(ButtonReactionsTest, EditorChangeTellsTheHostOfEveryOtherButtonItMoved)
+{
+  RecordingHandler handler;
+  plug.setComponentHandler(&handler);
+  plug.mSequencer.SetStep(0, 12, 2, true);    // octave 1, pattern 0
+  EditorSets(plug, kSequencerButton + 7, 1.0); // octave 0, pattern 0
+  handler.mEdits.clear();
+
+  // The octave the editor sent, then each parameter that moved with it, in index order.
+  EditorSets(plug, kOctaveButton + 1, 1.0);
+  using Edit = RecordingHandler::Edit;
+  const std::vector<Edit> expected = {{kOctaveButton + 1, 1.0},
+                                      {kSequencerButton + 2, 1.0},
+                                      {kSequencerButton + 7, 0.0},
+                                      {kOctaveButton + 0, 0.0}};
+  EXPECT_EQ(handler.mEdits, expected);
+  EXPECT_TRUE(handler.mRestarts.empty());
+  plug.GetIdleTimer().Tick();
+  EXPECT_TRUE(handler.mRestarts.empty());
+  plug.setComponentHandler(nullptr);
+}
+
+TEST_F(ButtonReactionsTest, PatternChosenOnTheAudioThreadIsShownAtTheNextIdleTick)
+{
+  RecordingHandler handler;
+  plug.setComponentHandler(&handler);
+  plug.mSequencer.SetStep(0, 5, 9, true);
+  // What a HostSync pattern note does on the audio thread.
+  plug.mPattern.store(5);
+  plug.mStepRowSender.PushFromAudioThread(StepRowSender::Data(28, {}));
+  plug.mPatternSender.PushFromAudioThread(IntSender::Data(134, {5}));
+  plug.GetIdleTimer().Tick();
+  EXPECT_EQ(plug.GetParam(kPatternButton + 5)->Value(), 1.0);
+  EXPECT_EQ(plug.GetParam(kPatternButton + 0)->Value(), 0.0);
+  EXPECT_EQ(plug.GetParam(kSequencerButton + 9)->Value(), 1.0);
+  EXPECT_EQ(handler.mRestarts, std::vector<Steinberg::int32>{Steinberg::Vst::kParamValuesChanged});
+  plug.setComponentHandler(nullptr);
 }
 
 // ------------------------------------------------------------------------------------------- browse

@@ -4,7 +4,8 @@
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
-// The host's side of the edit controller: keeps every parameter value the plug-in reports, in order.
+// The host's side of the edit controller: keeps every parameter value the plug-in reports, in order,
+// and the flags of every restart it asks for.
 class RecordingHandler final : public Steinberg::Vst::IComponentHandler
 {
 public:
@@ -22,7 +23,11 @@ public:
     return Steinberg::kResultOk;
   }
   Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID) override { return Steinberg::kResultOk; }
-  Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32) override { return Steinberg::kResultOk; }
+  Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override
+  {
+    mRestarts.push_back(flags);
+    return Steinberg::kResultOk;
+  }
   Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override
   {
     using namespace Steinberg;
@@ -47,4 +52,5 @@ public:
   }
 
   std::vector<Edit> mEdits;
+  std::vector<Steinberg::int32> mRestarts;
 };
