@@ -191,8 +191,13 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
     // The play length never reaches past the buffer that this block reads.
     const uint32_t playLength = std::min(slot.mPlayLength.load(std::memory_order_relaxed), view.mFrames);
     const uint32_t idleBound = playLength * static_cast<uint32_t>(view.mNumChannels);
-    const uint32_t startPosition = slot.mPosition.load(std::memory_order_relaxed);
-    uint32_t position = startPosition;
+    uint32_t position = slot.mPosition.load(std::memory_order_relaxed);
+    // A play press restarts the voice here, however the last span wrote its position back.
+    if (slot.TakePendingHit())
+    {
+      position = 0;
+      slot.mPosition.store(0, std::memory_order_relaxed);
+    }
     if (position >= idleBound)
       continue;
 
@@ -235,9 +240,8 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
 
     slot.mStartDelay = delay;
     slot.mPitchCounter = counter;
-    // A hit from the main thread during the span (the play button) wins over the span's end position.
-    uint32_t expected = startPosition;
-    slot.mPosition.compare_exchange_strong(expected, position, std::memory_order_relaxed);
+    // Only this thread moves the position while the voice plays; a press waits as a pending hit.
+    slot.mPosition.store(position, std::memory_order_relaxed);
   }
 }
 } // namespace
@@ -305,8 +309,7 @@ void Krellbinder::OnReset()
 {
   mSequencer.mSampleRate = GetSampleRate();
   for (auto& slot : mSlots)
-    if (!slot.mPath.empty())
-      slot.LoadFile(slot.mPath);
+    slot.Reload();
 }
 
 void Krellbinder::GetBusName(ERoute direction, int busIdx, int nBuses, WDL_String& str) const

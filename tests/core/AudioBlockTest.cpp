@@ -249,6 +249,28 @@ TEST_F(AudioBlock, MidiModeNoteAtItsOffset)
   EXPECT_EQ(Plug().mSlots[4].mPosition.load(), 300u);
 }
 
+// A play press restarts the voice at the next span that renders it, and is kept while the channel
+// is muted; a load leaves the voice idle and drops a press made before it.
+TEST_F(AudioBlock, PlayPressesWaitForTheNextSpanAndLoadsDropThem)
+{
+  const auto ramp = LoadRamp(0, 1, 1000);
+  Plug().mMode = kModeMidi;
+  SampleSlot& slot = Plug().mSlots[0];
+  slot.mChannelState = kChannelMuted;
+  slot.Hit();
+  mHarness.Process(64);
+  EXPECT_EQ(FirstSound(0), -1);
+  slot.mChannelState = kChannelNormal;
+  mHarness.Process(64);
+  EXPECT_EQ(FirstSound(0), 64);
+  EXPECT_EQ(Output(0)[64], Out(ramp[0][0], 1.0, 100.0));
+
+  slot.Hit();
+  LoadRamp(0, 1, 1000);
+  mHarness.Process(64);
+  EXPECT_EQ(FirstSound(0, 128), -1);
+}
+
 TEST_F(AudioBlock, MidiModeRunsNoClock)
 {
   LoadRamp(0, 1, 100);
@@ -528,7 +550,7 @@ TEST_F(AudioBlock, ResetReloadsEveryChannelWithAPath)
   EXPECT_EQ(Plug().mSlots[0].Size(), 800u);
   EXPECT_EQ(Plug().mSlots[0].mPlayLength.load(), 200u);
   EXPECT_EQ(Plug().mSlots[0].mPosition.load(), 800u);
-  EXPECT_TRUE(Plug().mSlots[1].mPath.empty());
+  EXPECT_TRUE(Plug().mSlots[1].Path().empty());
 }
 
 // The host's 32-bit buffers carry the same signal, rounded to floats.
