@@ -115,7 +115,9 @@ void SelectPatternFromNote(Krellbinder& plug, int note)
   plug.mSequencer.mSamplesToNextStep = 0;
 }
 
-void TakeUpMidiMsg(Krellbinder& plug, const IMidiMsg& msg, int mode)
+// A note-on or note-off in HostSync or Midi mode. While the host bypasses the plug-in, `strikes` is
+// false: the running flag and a pattern note still take effect, but no voice changes.
+void TakeUpMidiMsg(Krellbinder& plug, const IMidiMsg& msg, int mode, bool strikes)
 {
   switch (msg.StatusMsg())
   {
@@ -125,6 +127,8 @@ void TakeUpMidiMsg(Krellbinder& plug, const IMidiMsg& msg, int mode)
       const int note = msg.NoteNumber();
       if (note >= kFirstDrumNote && note < kFirstDrumNote + kNumDrums)
       {
+        if (!strikes)
+          break;
         SampleSlot& slot = plug.mSlots[static_cast<size_t>(note - kFirstDrumNote)];
         slot.mPosition.store(0, std::memory_order_relaxed);
         slot.mVelocity.store(static_cast<float>(msg.Velocity()), std::memory_order_relaxed);
@@ -249,6 +253,16 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
 // Audio thread: queues the message by its offset; ProcessBlock takes it up at its frame.
 void Krellbinder::ProcessMidiMsg(const IMidiMsg& msg) { mMidiQueue.Add(msg); }
 
+// Audio thread, while the host bypasses the plug-in: nothing sounds, no voice changes and nothing
+// waits in the queue, but the step clock still starts and stops with the notes, and a pattern note
+// still selects, so the sequencer is where the host left it when the bypass ends.
+void Krellbinder::ProcessBypassedMidiMsg(const IMidiMsg& msg)
+{
+  const int mode = mMode.load(std::memory_order_relaxed);
+  if (ModeTakesMidi(mode))
+    TakeUpMidiMsg(*this, msg, mode, false);
+}
+
 // Audio thread: no allocation, no locks, no system calls.
 //
 // The block runs from event to event (a due MIDI message or a clock tick); between two events the
@@ -277,7 +291,7 @@ void Krellbinder::ProcessBlock(double** /*inputs*/, double** outputs, int nFrame
     while (!mMidiQueue.Empty() && mMidiQueue.Peek().mOffset <= frame)
     {
       if (ModeTakesMidi(mode))
-        TakeUpMidiMsg(*this, mMidiQueue.Peek(), mode);
+        TakeUpMidiMsg(*this, mMidiQueue.Peek(), mode, true);
       mMidiQueue.Remove();
     }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 
 using namespace Steinberg;
 using krb::host::EBusSelection;
+using krb::host::EFlushMode;
 using krb::host::HostPlugin;
 using krb::host::HostProcessing;
 using krb_test::Ramp;
@@ -27,6 +29,7 @@ constexpr int kModeRun = 1;
 constexpr int kModeHostSync = 2;
 constexpr int kModeMidi = 3;
 constexpr Vst::ParamID kModeButton = 80;
+constexpr Vst::ParamID kBypassId = 0x62706173;
 constexpr int kBlock = 512;
 
 double Out(double sample, double gain, double velocity, double masterVolume = 1.0)
@@ -101,6 +104,10 @@ protected:
       if (out[f] != 0.0)
         return static_cast<long>(f);
     return -1;
+  }
+  void SetBypassFromController(bool bypassed)
+  {
+    ASSERT_EQ(mPlugin->Controller()->setParamNormalized(kBypassId, bypassed ? 1.0 : 0.0), kResultOk);
   }
   void SetModeFromController(int mode)
   {
@@ -292,4 +299,74 @@ TEST_F(HostEngine, TwoConnectedChannelsSumEveryDrumOnBusZero)
     ASSERT_EQ(mRendered[1][f], right) << f;
   }
   EXPECT_EQ(FirstSound(4), -1);
+}
+
+// A host's 0-frame call (a flush) carries a note: it sounds from the first frame of the next block at
+// its velocity, whether the flush hands over output buses without channels or no buses at all.
+TEST_F(HostEngine, NoteInAZeroFrameCallSoundsFromTheNextBlocksFirstFrame)
+{
+  const auto ramp = AddDrum(0, 2, 300);
+  mState.mMode = kModeMidi;
+  Start();
+  for (EFlushMode mode : {EFlushMode::kNoBuses, EFlushMode::kZeroChannels})
+  {
+    mProcessing->InputEvents().AddNoteOn(0, 36, 0.5f); // velocity 64
+    ASSERT_EQ(mProcessing->Flush(mode), kResultOk);
+    const size_t start = mRendered[0].size();
+    Block();
+    for (size_t f = 0; f < 300; ++f)
+    {
+      ASSERT_EQ(mRendered[0][start + f], Out(ramp[0][f], 1.0, 64.0)) << f;
+      ASSERT_EQ(mRendered[1][start + f], Out(ramp[1][f], 1.0, 64.0)) << f;
+    }
+  }
+}
+
+// While the host bypasses the plug-in nothing sounds and no drum is struck, but the notes still stop
+// and start the step clock in HostSync mode, and a pattern note still selects: when the bypass ends,
+// the sequencer is where the notes left it.
+TEST_F(HostEngine, BypassedNotesStillStopAndStartTheClockAndSelectThePattern)
+{
+  AddDrum(0, 1, 100);
+  AddDrum(1, 1, 100);
+  AddDrum(2, 1, 100);
+  for (int step = 0; step < 16; ++step)
+  {
+    SetStep(0, 0, step);  // drum 0 on every step of slot 0
+    SetStep(2, 13, step); // drum 2 on every step of slot 13: octave 1, pattern 1, note 61
+  }
+  mState.mMode = kModeHostSync;
+  Start();
+  Block();
+  EXPECT_EQ(FirstSound(0), 0);
+
+  SetBypassFromController(true);
+  mProcessing->InputEvents().AddNoteOff(10, 36);
+  Block();
+  SetBypassFromController(false);
+  const size_t afterOff = mRendered[0].size();
+  Frames(3 * 5513);
+  EXPECT_EQ(FirstSound(0, afterOff), -1); // the clock stands: no step sounds
+
+  SetBypassFromController(true);
+  mProcessing->InputEvents().AddNoteOn(10, 37, 1.0f); // drum 1: the clock runs again, no drum sounds
+  mProcessing->InputEvents().AddNoteOn(20, 61, 1.0f);
+  const size_t bypassed = mRendered[0].size();
+  Block();
+  for (int c = 0; c < 24; ++c)
+    EXPECT_EQ(FirstSound(c, bypassed), -1) << c;
+  SetBypassFromController(false);
+  const size_t afterOn = mRendered[0].size();
+  Frames(2 * 5513);
+  EXPECT_EQ(FirstSound(4, afterOn), static_cast<long>(afterOn)); // step 0 of the selected pattern at once
+  EXPECT_EQ(FirstSound(0, afterOn), -1);
+  EXPECT_EQ(FirstSound(2, afterOn), -1); // drum 1 was never struck
+
+  std::vector<uint8_t> state;
+  ASSERT_EQ(mPlugin->GetState(state), kResultOk);
+  int32_t octave = -1, pattern = -1;
+  std::memcpy(&octave, state.data() + 294932, 4);
+  std::memcpy(&pattern, state.data() + 294936, 4);
+  EXPECT_EQ(octave, 1);
+  EXPECT_EQ(pattern, 1);
 }
