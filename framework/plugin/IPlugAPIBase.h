@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "../platform/IdleTimer.h"
@@ -13,10 +14,15 @@ public:
   explicit IPlugAPIBase(const Config& config);
   ~IPlugAPIBase() override;
 
-  // One idle tick: the plug-in's OnIdle.
-  void OnTimer() { OnIdle(); }
+  // One idle tick: the values of a restore to the editor's controls, then the plug-in's OnIdle.
+  void OnTimer();
   IdleTimer& GetIdleTimer() { return *mTimer; }
+
+  // After a restore, on whatever thread the host restored on: the editor's controls take every
+  // parameter's value at the next idle tick, on the thread that runs the editor.
+  void OnRestoreState() override { mParamValuesRestored.store(true, std::memory_order_release); }
 
 private:
   std::unique_ptr<IdleTimer> mTimer;
+  std::atomic<bool> mParamValuesRestored{false};
 };
