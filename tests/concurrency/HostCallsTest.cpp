@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +46,33 @@ std::vector<std::vector<float>> DrumSound(int drum, int variant, int numChannels
         (static_cast<float>(f % 1024 + 1) / 1024.0f + static_cast<float>(drum) * 2.0f + static_cast<float>(variant) * 32.0f) *
         (c == 1 ? -1.0f : 1.0f);
   return channels;
+}
+
+// The bytes of each channel record of a saved state, channel 0 first.
+std::vector<std::vector<uint8_t>> ChannelRecords(const std::vector<uint8_t>& state)
+{
+  constexpr size_t kFixedPartBytes = 294956;
+  constexpr size_t kTailBytes = 40; // channel state, pan, volume, pitch, swing, length
+  std::vector<std::vector<uint8_t>> records;
+  size_t at = kFixedPartBytes;
+  auto doubleAt = [&state](size_t offset) {
+    double value = 0.0;
+    if (offset + 8 <= state.size())
+      std::memcpy(&value, state.data() + offset, 8);
+    return value;
+  };
+  for (int k = 0; k < kDrums && at < state.size(); ++k)
+  {
+    const size_t start = at;
+    while (at + 8 <= state.size() && doubleAt(at) != 0.0) // the path, up to its 0.0
+      at += 8;
+    at += 8;
+    const double count = doubleAt(at);
+    at += 8 + (count > 0.0 ? 8 + 8 * static_cast<size_t>(count) : 0) + kTailBytes;
+    records.emplace_back(state.begin() + static_cast<std::ptrdiff_t>(start),
+                         state.begin() + static_cast<std::ptrdiff_t>(std::min(at, state.size())));
+  }
+  return records;
 }
 
 // The host's output for one sample value at volume 1, centre pan, velocity 127 and master volume 1.
@@ -220,6 +249,39 @@ TEST_F(HostCalls, SampleSteppingWhileProcessingStopsAndStarts)
   ASSERT_EQ(mPlugin->GetState(state), kResultOk);
   EXPECT_EQ(state, kit.State());
   ExpectEveryChannelPlays(kit);
+}
+
+// A host saves while the previous- and next-sample buttons load other files: every save holds each
+// channel with the path and samples of one file, either file, never a mixture or a freed buffer.
+TEST_F(HostCalls, SaveWhileSampleButtonsLoad)
+{
+  const Kit kit(mFolder, 0);
+  const Kit other(mFolder, 1);
+  ASSERT_NO_FATAL_FAILURE(Open(kit.State()));
+  const auto records = ChannelRecords(kit.State());
+  const auto otherRecords = ChannelRecords(other.State());
+
+  int mixed = 0;
+  AtOnce(
+    [&] {
+      for (int i = 0; i < 60; ++i)
+      {
+        std::vector<uint8_t> state;
+        EXPECT_EQ(mPlugin->GetState(state), kResultOk);
+        const auto saved = ChannelRecords(state);
+        for (size_t k = 0; k < static_cast<size_t>(kDrums); ++k)
+          mixed += k < saved.size() && (saved[k] == records[k] || saved[k] == otherRecords[k]) ? 0 : 1;
+      }
+    },
+    [&] {
+      for (int round = 0; round < 6; ++round)
+        for (int k = 0; k < kDrums; ++k)
+        {
+          mPlugin->Controller()->setParamNormalized(kPreviousSampleButton + static_cast<Vst::ParamID>(k), 1.0);
+          mPlugin->Controller()->setParamNormalized(kNextSampleButton + static_cast<Vst::ParamID>(k), 1.0);
+        }
+    });
+  EXPECT_EQ(mixed, 0);
 }
 
 // A host restores one kit after another while its processing thread renders, stops and starts:
