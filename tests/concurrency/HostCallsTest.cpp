@@ -83,7 +83,7 @@ double Heard(double sample) { return sample * 1.0 * 127.0 / 127.0 * 1.0; }
 class Kit
 {
 public:
-  Kit(const TempFolder& folder, int variant) : mVariant(variant)
+  Kit(const TempFolder& folder, int variant)
   {
     mState.mMode = kModeMidi;
     for (int k = 0; k < kDrums; ++k)
@@ -108,7 +108,6 @@ public:
   const std::vector<std::vector<float>>& Sound(int drum) const { return mSounds[static_cast<size_t>(drum)]; }
 
 private:
-  int mVariant;
   kitgen::KitState mState;
   std::vector<std::vector<std::vector<float>>> mSounds;
 };
