@@ -91,7 +91,8 @@ public:
       const int numChannels = k % 3 == 0 ? 2 : 1;
       const uint32_t frames = 300 + 37 * static_cast<uint32_t>(k) + 11 * static_cast<uint32_t>(variant);
       auto sound = DrumSound(k, variant, numChannels, frames);
-      const auto path = folder / ("drum" + std::to_string(k)) / ("v" + std::to_string(variant) + ".wav");
+      // Channel k's folder holds one file per variant, listed in variant order.
+      const auto path = folder.Path() / std::to_string(100 + k) / (std::to_string(variant) + ".wav");
       std::filesystem::create_directories(path.parent_path());
       WriteFloatWav(path, sound);
       kitgen::KitChannel& channel = mState.mChannels[static_cast<size_t>(k)];
