@@ -127,7 +127,9 @@ void SelectPatternFromNote(Krellbinder& plug, int note)
   plug.mSequencer.mSamplesToNextStep = 0;
 }
 
-void TakeUpMidiMsg(Krellbinder& plug, const IMidiMsg& msg, int mode)
+// A note-on or note-off in HostSync or Midi mode. While the host bypasses the plug-in, `strikes` is
+// false: the running flag and a pattern note still take effect, but no voice changes.
+void TakeUpMidiMsg(Krellbinder& plug, const IMidiMsg& msg, int mode, bool strikes)
 {
   switch (msg.StatusMsg())
   {
@@ -137,6 +139,8 @@ void TakeUpMidiMsg(Krellbinder& plug, const IMidiMsg& msg, int mode)
       const int note = msg.NoteNumber();
       if (note >= kFirstDrumNote && note < kFirstDrumNote + kNumDrums)
       {
+        if (!strikes)
+          break;
         SampleSlot& slot = plug.mSlots[static_cast<size_t>(note - kFirstDrumNote)];
         slot.mPosition.store(0, std::memory_order_relaxed);
         slot.mVelocity.store(static_cast<float>(msg.Velocity()), std::memory_order_relaxed);
@@ -203,8 +207,13 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
     // The play length never reaches past the buffer that this block reads.
     const uint32_t playLength = std::min(slot.mPlayLength.load(std::memory_order_relaxed), view.mFrames);
     const uint32_t idleBound = playLength * static_cast<uint32_t>(view.mNumChannels);
-    const uint32_t startPosition = slot.mPosition.load(std::memory_order_relaxed);
-    uint32_t position = startPosition;
+    uint32_t position = slot.mPosition.load(std::memory_order_relaxed);
+    // A play press restarts the voice here, however the last span wrote its position back.
+    if (slot.TakePendingHit())
+    {
+      position = 0;
+      slot.mPosition.store(0, std::memory_order_relaxed);
+    }
     int32_t delay = slot.mStartDelay;
     if (!DelayCountRuns(delay, position) && position >= idleBound)
       continue;
@@ -250,15 +259,24 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
 
     slot.mStartDelay = delay;
     slot.mPitchCounter = counter;
-    // A hit from the main thread during the span (the play button) wins over the span's end position.
-    uint32_t expected = startPosition;
-    slot.mPosition.compare_exchange_strong(expected, position, std::memory_order_relaxed);
+    // Only this thread moves the position while the voice plays; a press waits as a pending hit.
+    slot.mPosition.store(position, std::memory_order_relaxed);
   }
 }
 } // namespace
 
 // Audio thread: queues the message by its offset; ProcessBlock takes it up at its frame.
 void Krellbinder::ProcessMidiMsg(const IMidiMsg& msg) { mMidiQueue.Add(msg); }
+
+// Audio thread, while the host bypasses the plug-in: nothing sounds, no voice changes and nothing
+// waits in the queue, but the step clock still starts and stops with the notes, and a pattern note
+// still selects, so the sequencer is where the host left it when the bypass ends.
+void Krellbinder::ProcessBypassedMidiMsg(const IMidiMsg& msg)
+{
+  const int mode = mMode.load(std::memory_order_relaxed);
+  if (ModeTakesMidi(mode))
+    TakeUpMidiMsg(*this, msg, mode, false);
+}
 
 // Audio thread: no allocation, no locks, no system calls.
 //
@@ -288,7 +306,7 @@ void Krellbinder::ProcessBlock(double** /*inputs*/, double** outputs, int nFrame
     while (!mMidiQueue.Empty() && mMidiQueue.Peek().mOffset <= frame)
     {
       if (ModeTakesMidi(mode))
-        TakeUpMidiMsg(*this, mMidiQueue.Peek(), mode);
+        TakeUpMidiMsg(*this, mMidiQueue.Peek(), mode, true);
       mMidiQueue.Remove();
     }
 
@@ -321,8 +339,7 @@ void Krellbinder::OnReset()
 {
   mSequencer.mSampleRate = GetSampleRate();
   for (auto& slot : mSlots)
-    if (!slot.mPath.empty())
-      slot.LoadFile(slot.mPath);
+    slot.Reload();
 }
 
 void Krellbinder::GetBusName(ERoute direction, int busIdx, int nBuses, WDL_String& str) const

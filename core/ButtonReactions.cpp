@@ -110,7 +110,7 @@ void ShowSampleName(Krellbinder& plug, int channel)
     return;
   if (auto* label = dynamic_cast<ITextControl*>(ui->GetControlWithTag(kSampleNameTag + channel)))
   {
-    label->SetStr(GetSampleDisplayName(plug.mSlots[static_cast<size_t>(channel)].mPath).c_str());
+    label->SetStr(GetSampleDisplayName(plug.mSlots[static_cast<size_t>(channel)].Path()).c_str());
     label->SetDirty(true, -1);
   }
 }
@@ -118,8 +118,9 @@ void ShowSampleName(Krellbinder& plug, int channel)
 void BrowseForSample(Krellbinder& plug, int channel)
 {
   SampleSlot& slot = plug.mSlots[static_cast<size_t>(channel)];
-  gSampleDialogPath = slot.mPath;
-  // Modal: idle ticks and other reactions may run inside it.
+  gSampleDialogPath = slot.Path();
+  // Modal: idle ticks and other reactions (loads of this channel too) may run inside it, so nothing
+  // of the slot is held meanwhile.
   ShowSampleOpenDialog();
 
   if (IGraphics* ui = plug.GetUI())
@@ -133,14 +134,14 @@ void BrowseForSample(Krellbinder& plug, int channel)
 
   slot.LoadFile(gSampleDialogPath);
   // Plays the new sample once (or, after a failed load, the one that the slot kept).
-  slot.mPosition.store(0, std::memory_order_relaxed);
+  slot.Hit();
   ShowSampleName(plug, channel);
 }
 
 void StepToNeighbouringSample(Krellbinder& plug, int channel, EStepDirection direction)
 {
   SampleSlot& slot = plug.mSlots[static_cast<size_t>(channel)];
-  const std::u16string current = slot.mPath;
+  const std::u16string current = slot.Path();
   const size_t separator = FindLastSeparator(current);
   const std::u16string folder = separator == std::u16string::npos ? current : current.substr(0, separator);
 
@@ -230,7 +231,7 @@ void Krellbinder::OnParamChangeUI(int paramIdx, EParamSource source)
     else if (InGroup(paramIdx, kPlayButton, kNumDrums))
     {
       if (IsOne(v))
-        mSlots[static_cast<size_t>(paramIdx - kPlayButton)].mPosition.store(0, std::memory_order_relaxed);
+        mSlots[static_cast<size_t>(paramIdx - kPlayButton)].Hit();
     }
     else if (InGroup(paramIdx, kSoloButton, kNumDrums))
     {

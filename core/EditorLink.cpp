@@ -122,7 +122,7 @@ void Krellbinder::OnUIOpen()
     for (int ch = 0; ch < kNumDrums; ++ch)
       if (auto* label = dynamic_cast<ITextControl*>(ui->GetControlWithTag(kCtrlTagSampleName + ch)))
       {
-        label->SetStr(GetSampleDisplayName(mSlots[static_cast<size_t>(ch)].mPath).c_str());
+        label->SetStr(GetSampleDisplayName(mSlots[static_cast<size_t>(ch)].Path()).c_str());
         label->SetDirty(true, kNoValIdx);
       }
   SendCurrentParamValuesFromDelegate();

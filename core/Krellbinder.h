@@ -51,6 +51,7 @@ public:
 
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
   void ProcessMidiMsg(const IMidiMsg& msg) override;
+  void ProcessBypassedMidiMsg(const IMidiMsg& msg) override;
   void OnReset() override;
   void GetBusName(ERoute direction, int busIdx, int nBuses, WDL_String& str) const override;
 

@@ -5,7 +5,6 @@
 #include <mutex>
 
 #include "Krellbinder.h"
-#include "platform/CriticalSection.h"
 #include "vst3/PluginFactory.h"
 
 using namespace Steinberg;
@@ -25,17 +24,8 @@ void BoundedCopy(char8* field, const char8* text, size_t fieldSize)
   std::memcpy(field, text, length);
 }
 
-FUnknown* CreatePluginInstance(void* /*context*/)
-{
-  // Function-static, created once under the compiler's thread-safe initialisation.
-  static CriticalSection sCreationLock;
-  Krellbinder* plugin = nullptr;
-  {
-    CriticalSectionLock lock(sCreationLock);
-    plugin = new Krellbinder(InstanceInfo());
-  }
-  return static_cast<Vst::IAudioProcessor*>(plugin);
-}
+// One Krellbinder per call, constructed under the module's creation lock.
+FUnknown* CreatePluginInstance(void* context) { return CreatePluginUnderLock<Krellbinder>(context); }
 } // namespace
 
 const PClassInfo2& FillClassInfo(const TUID classId)
@@ -57,23 +47,22 @@ const PClassInfo2& FillClassInfo(const TUID classId)
   return gClassInfo;
 }
 
-extern "C" SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory()
+namespace
 {
-  if (gPluginFactory)
-  {
-    gPluginFactory->addRef();
-    return gPluginFactory;
-  }
-
+PFactoryInfo MakeFactoryInfo()
+{
   PFactoryInfo factoryInfo;
   std::memset(static_cast<void*>(&factoryInfo), 0, sizeof(factoryInfo));
   BoundedCopy(factoryInfo.vendor, "Ombrix", sizeof(factoryInfo.vendor));
   BoundedCopy(factoryInfo.url, "https://ombrix.audio", sizeof(factoryInfo.url));
   BoundedCopy(factoryInfo.email, "support@ombrix.audio", sizeof(factoryInfo.email));
   factoryInfo.flags = PFactoryInfo::kUnicode;
+  return factoryInfo;
+}
 
-  gPluginFactory = new CPluginFactory(factoryInfo);
-
+// Filled once in the life of the loaded module; a factory made again later reuses it.
+const PClassInfo2& ClassInfo()
+{
   static std::once_flag sClassInfoOnce;
   std::call_once(sClassInfoOnce, [] {
     const FUID classId(kClassIdWords[0], kClassIdWords[1], kClassIdWords[2], kClassIdWords[3]);
@@ -81,7 +70,11 @@ extern "C" SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory()
     classId.toTUID(tuid);
     FillClassInfo(tuid);
   });
+  return gClassInfo;
+}
+} // namespace
 
-  gPluginFactory->registerClass(&gClassInfo, CreatePluginInstance, nullptr);
-  return gPluginFactory;
+extern "C" SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory()
+{
+  return GetModuleFactory(MakeFactoryInfo, ClassInfo, CreatePluginInstance);
 }

@@ -1,7 +1,6 @@
 #include "SampleSlot.h"
 
 #include <chrono>
-#include <cmath>
 #include <limits>
 #include <new>
 #include <thread>
@@ -13,9 +12,6 @@ namespace
 {
 // A waiting loader polls at this pace; the audio thread lets go within one block.
 constexpr auto kLoaderPollInterval = std::chrono::microseconds(100);
-
-// A NaN or an infinity in a file (a float file can hold them) would reach the host's mix: it plays as 0.
-double FiniteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
 } // namespace
 
 uint32_t ComputePlayLength(int32_t frames, double fraction, uint32_t bufferFrames)
@@ -47,20 +43,14 @@ SampleSlot::SampleView SampleSlot::BeginAudioRead()
     mAudioReading.store(false, std::memory_order_release);
     return {};
   }
-  const int32_t numChannels = mNumChannels.load(std::memory_order_relaxed) == 2 ? 2 : 1;
-  return {mBuffer.get(), FramesOf(mSize.load(std::memory_order_relaxed), numChannels), numChannels};
+  const uint64_t shape = mShape.load(std::memory_order_relaxed);
+  return {mBuffer.get(), FramesOf(shape), NumChannelsOf(shape)};
 }
 
 void SampleSlot::BeginLoad()
 {
-  bool expected = false;
-  // A second loader of the same slot (OnReset on the processing thread beside a reaction on the main
-  // thread) waits for the first instead of sharing the reader and the buffer with it.
-  while (!mLoading.compare_exchange_weak(expected, true, std::memory_order_seq_cst))
-  {
-    expected = false;
-    std::this_thread::sleep_for(kLoaderPollInterval);
-  }
+  // Sequentially consistent with BeginAudioRead: see there.
+  mLoading.store(true, std::memory_order_seq_cst);
 }
 
 void SampleSlot::WaitForAudioRelease()
@@ -77,14 +67,16 @@ void SampleSlot::EndLoad()
   mLoading.store(false, std::memory_order_release);
 }
 
-void SampleSlot::ApplyPlayLengthAfterLoad()
+void SampleSlot::IdleAfterLoad()
 {
-  const uint32_t frames = Frames();
-  const double fraction = mLengthFraction.load(std::memory_order_relaxed);
-  // At full length the whole buffer plays, whatever a 32-bit float would make of its frame count.
-  const uint32_t playLength =
-    fraction >= 1.0 ? frames : ComputePlayLength(static_cast<int32_t>(frames), fraction, frames);
-  mPlayLength.store(playLength, std::memory_order_relaxed);
+  mPosition.store(Size(), std::memory_order_relaxed); // idle: the sample sounds at the next hit
+  mPendingHit.store(false, std::memory_order_relaxed);
+  mPlayLength.Update([this] {
+    const uint32_t frames = Frames();
+    const double fraction = mLengthFraction.load(std::memory_order_seq_cst);
+    // At full length the whole buffer plays, whatever a 32-bit float would make of its frame count.
+    return fraction >= 1.0 ? frames : ComputePlayLength(static_cast<int32_t>(frames), fraction, frames);
+  });
 }
 
 void SampleSlot::InstallBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels)
@@ -92,13 +84,24 @@ void SampleSlot::InstallBuffer(std::unique_ptr<double[]> buffer, uint32_t size, 
   if (!buffer)
     size = 0;
   mBuffer = std::move(buffer);
-  mSize.store(size, std::memory_order_relaxed);
-  mNumChannels.store(numChannels == 2 ? 2 : 1, std::memory_order_relaxed);
-  mPosition.store(size, std::memory_order_relaxed); // idle: the sample sounds at the next hit
-  ApplyPlayLengthAfterLoad();
+  mShape.store(MakeShape(size, numChannels), std::memory_order_seq_cst);
+  IdleAfterLoad();
 }
 
 void SampleSlot::LoadFile(std::u16string path)
+{
+  const std::lock_guard<std::mutex> guard(mLoadGuard);
+  LoadHeld(std::move(path));
+}
+
+void SampleSlot::Reload()
+{
+  const std::lock_guard<std::mutex> guard(mLoadGuard);
+  if (!mPath.empty())
+    LoadHeld(mPath);
+}
+
+void SampleSlot::LoadHeld(std::u16string path)
 {
   BeginLoad();
 
@@ -130,12 +133,12 @@ void SampleSlot::LoadFile(std::u16string path)
         else if (numChannels == 2)
           for (size_t i = 0; i < frames; ++i)
           {
-            buffer[2 * i] = FiniteOrZero(channels[0][i]);
-            buffer[2 * i + 1] = FiniteOrZero(channels[1][i]);
+            buffer[2 * i] = BoundSample(channels[0][i]);
+            buffer[2 * i + 1] = BoundSample(channels[1][i]);
           }
         else
           for (size_t i = 0; i < frames; ++i)
-            buffer[i] = FiniteOrZero(channels[0][i]);
+            buffer[i] = BoundSample(channels[0][i]);
       }
     }
   }
@@ -152,36 +155,71 @@ void SampleSlot::LoadFile(std::u16string path)
     try
     {
       const std::string first = "File not found or couldn't be read '" + utf8Path + "' Using current buffer instead\n";
-      const std::string second = "mSize is '" + std::to_string(mSize.load(std::memory_order_relaxed)) + "'\n";
+      const std::string second = "mSize is '" + std::to_string(Size()) + "'\n";
       OutputDebugText(first.c_str());
       OutputDebugText(second.c_str());
     }
     catch (const std::exception&)
     {
     }
-    mPosition.store(mSize.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    ApplyPlayLengthAfterLoad();
+    IdleAfterLoad();
   }
   // A failed load takes the new path too, so the channel's label names the file that failed.
   mPath = std::move(path);
   EndLoad();
 }
 
-void SampleSlot::ReplaceBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels)
+void SampleSlot::RestoreSample(std::u16string path, std::unique_ptr<double[]> buffer, uint32_t size,
+                               int32_t numChannels)
 {
+  const std::lock_guard<std::mutex> guard(mLoadGuard);
+  LoadHeld(std::move(path));
   BeginLoad();
   WaitForAudioRelease();
   InstallBuffer(std::move(buffer), size, numChannels);
   EndLoad();
 }
 
+void SampleSlot::ClearSample(std::u16string path)
+{
+  const std::lock_guard<std::mutex> guard(mLoadGuard);
+  BeginLoad();
+  WaitForAudioRelease();
+  InstallBuffer(nullptr, 0, 1);
+  mPath = std::move(path);
+  EndLoad();
+}
+
+void SampleSlot::ReplaceBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels)
+{
+  const std::lock_guard<std::mutex> guard(mLoadGuard);
+  BeginLoad();
+  WaitForAudioRelease();
+  InstallBuffer(std::move(buffer), size, numChannels);
+  EndLoad();
+}
+
+std::u16string SampleSlot::Path() const
+{
+  const std::lock_guard<std::mutex> guard(mLoadGuard);
+  return mPath;
+}
+
 void SampleSlot::SetLengthFraction(double fraction)
 {
-  mLengthFraction.store(fraction, std::memory_order_relaxed);
+  mLengthFraction.store(fraction, std::memory_order_seq_cst);
   // The frames of the buffer that plays, not of the last file read: after a failed reload of a
   // restored channel the two differ, and the restored sample must stay audible.
-  const uint32_t frames = Frames();
-  mPlayLength.store(ComputePlayLength(static_cast<int32_t>(frames), fraction, frames), std::memory_order_relaxed);
+  mPlayLength.Update([this] {
+    const uint32_t frames = Frames();
+    return ComputePlayLength(static_cast<int32_t>(frames), mLengthFraction.load(std::memory_order_seq_cst), frames);
+  });
+}
+
+void SampleSlot::Hit()
+{
+  mPendingHit.store(true, std::memory_order_relaxed);
+  mPosition.store(0, std::memory_order_relaxed);
 }
 
 void SampleSlot::StepPosition()

@@ -1,11 +1,29 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "SampleFileReader.h"
+
+// The largest magnitude that a value keeps in a slot's buffer. A value comes out at most volume 2 x
+// velocity 1 x master volume 2 times itself, and the twelve channels are summed when the host connects
+// only the main bus: 48 x 1e36 stays well below the largest 32-bit float (3.4e38), so no setting can
+// make the host's 32-bit output infinite.
+constexpr double kMaxSampleMagnitude = 1e36;
+
+// A value as it enters a slot's buffer (from a file or a saved state): a NaN or an infinity plays as
+// 0, a value beyond kMaxSampleMagnitude keeps its sign at that magnitude, every other value its own.
+inline double BoundSample(double value)
+{
+  if (!std::isfinite(value))
+    return 0.0;
+  return std::clamp(value, -kMaxSampleMagnitude, kMaxSampleMagnitude);
+}
 
 // Play length of a channel: `frames` through a 32-bit float, times `fraction`, truncated toward zero,
 // and never more than `bufferFrames` (the frames of the buffer that the audio thread reads). A
@@ -16,11 +34,11 @@ uint32_t ComputePlayLength(int32_t frames, double fraction, uint32_t bufferFrame
 // and the mixer values that the audio block applies.
 //
 // Threads. The mixer fields, the play position and the play length are single values shared by the
-// main thread and the audio thread with relaxed atomic access. The buffer, its size and its channel
-// count change only inside LoadFile and ReplaceBuffer, which first raise mLoading and then wait until
+// main thread and the audio thread with relaxed atomic access. The path, the buffer, its size and its
+// channel count change only under the slot's load guard: loads, restores and clears take it (on the
+// main thread, or on the thread that stops processing), and so do the readers of the path and of the
+// buffer; the audio thread never takes it. A change of the buffer also raises mLoading and waits until
 // the audio thread has let go of the buffer (see BeginAudioRead); the audio thread never waits.
-// Loads run on the main thread or on the thread that sets up or stops processing, never inside a
-// block.
 class SampleSlot
 {
 public:
@@ -30,6 +48,55 @@ public:
     const double* mData = nullptr;
     uint32_t mFrames = 0;
     int32_t mNumChannels = 1;
+  };
+
+  // The slot's path and sample, held still for the life of the object: no load, restore or clear of
+  // the slot runs meanwhile. Never on the audio thread.
+  class HeldSample
+  {
+  public:
+    explicit HeldSample(const SampleSlot& slot) : mSlot(slot), mGuard(slot.mLoadGuard) {}
+
+    const std::u16string& Path() const { return mSlot.mPath; }
+    // Size() doubles: mono frame after frame, or stereo interleaved; null when Size() is 0.
+    const double* Data() const { return mSlot.mBuffer.get(); }
+    uint32_t Size() const { return mSlot.Size(); }
+    int32_t NumChannels() const { return mSlot.NumChannels(); }
+
+  private:
+    const SampleSlot& mSlot;
+    std::unique_lock<std::mutex> mGuard;
+  };
+
+  // The play length, with a count of its writes in the same word. Every writer computes the length
+  // from the current sample and fraction and stores it only if no other write came in between,
+  // computing again otherwise: a length computed from a sample that a load has just replaced, or
+  // from a fraction that has just changed, can never be the one that stays. Any thread, lock-free.
+  class PlayLength
+  {
+  public:
+    uint32_t load(std::memory_order order = std::memory_order_seq_cst) const
+    {
+      return static_cast<uint32_t>(mWord.load(order));
+    }
+
+    // Stores compute(); compute reads the sample's shape and the fraction itself, after the word.
+    template <class Compute>
+    void Update(Compute compute)
+    {
+      // Sequentially consistent, like the fraction and the shape that compute reads: a writer that
+      // changed either of them before it got here makes this exchange fail and compute again.
+      uint64_t word = mWord.load(std::memory_order_seq_cst);
+      for (;;)
+      {
+        const uint64_t next = (((word >> 32) + 1) << 32) | compute();
+        if (mWord.compare_exchange_weak(word, next, std::memory_order_seq_cst))
+          return;
+      }
+    }
+
+  private:
+    std::atomic<uint64_t> mWord{0};
   };
 
   SampleSlot() = default;
@@ -42,14 +109,33 @@ public:
   // path becomes the slot's, the voice is idle and the play length follows the length fraction.
   void LoadFile(std::u16string path);
 
-  // Makes `buffer` (`size` doubles; two interleaved channels when numChannels is 2, else mono) the
-  // slot's sample: the voice is idle and the play length follows the length fraction. A size that
-  // is not a whole number of frames keeps only the whole frames playable. For a state restore.
+  // Loads the slot's own path again (when it has one). The path is read under the same guard as the
+  // load, so a load of another file that ran just before is never undone by an older path.
+  void Reload();
+
+  // A restored channel with sample data: loads the stored path (for the decoded file), then the stored
+  // buffer replaces what was loaded, so the channel sounds as it was saved; both as one step that no
+  // other load of the slot can come between.
+  void RestoreSample(std::u16string path, std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels);
+
+  // A restored channel saved without sample data: the path alone and no sample.
+  void ClearSample(std::u16string path);
+
+  // Makes `buffer` (`size` doubles, within kMaxSampleMagnitude; two interleaved channels when
+  // numChannels is 2, else mono) the slot's sample: the voice is idle and the play length follows the
+  // length fraction. A size that is not a whole number of frames keeps only the whole frames playable.
   void ReplaceBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels);
 
-  // The channel's length parameter: stores the fraction and sets the play length from the decoded
-  // file's frame count (never more than the buffer's frames). Any thread.
+  // The channel's length parameter: stores the fraction and sets the play length from the frames of
+  // the buffer (never more than they). Any thread.
   void SetLengthFraction(double fraction);
+
+  // The play button (main thread): the voice restarts from the sample's start. The position shows it
+  // at once; the pending hit makes the audio thread restart the voice at the start of the channel's
+  // next span even when a span that was already rendering writes its end position back.
+  void Hit();
+  // Audio thread, at the start of a span that renders the channel: whether a hit is waiting.
+  bool TakePendingHit() { return mPendingHit.exchange(false, std::memory_order_relaxed); }
 
   // Advances the play position by one rendered frame with the pitch rule.
   void StepPosition();
@@ -89,11 +175,14 @@ public:
   SampleView BeginAudioRead();
   void EndAudioRead() { mAudioReading.store(false, std::memory_order_release); }
 
-  uint32_t Size() const { return mSize.load(std::memory_order_relaxed); }
-  int32_t NumChannels() const { return mNumChannels.load(std::memory_order_relaxed); }
-  uint32_t Frames() const { return FramesOf(Size(), NumChannels()); }
+  // Size and channel count come from one word, so they always describe the same buffer.
+  uint32_t Size() const { return SizeOf(mShape.load(std::memory_order_seq_cst)); }
+  int32_t NumChannels() const { return NumChannelsOf(mShape.load(std::memory_order_seq_cst)); }
+  uint32_t Frames() const { return FramesOf(mShape.load(std::memory_order_seq_cst)); }
   bool IsLoading() const { return mLoading.load(std::memory_order_relaxed); }
-  // Main thread (the thread that loads): the buffer, mSize doubles, or null.
+  // The path of the channel's file; empty: no file. Never on the audio thread.
+  std::u16string Path() const;
+  // The buffer, Size() doubles, or null: for a thread that no load can run beside (else HeldSample).
   const double* Buffer() const { return mBuffer.get(); }
 
   std::atomic<float> mVelocity{100.0f};          // of the last hit, 0-127
@@ -105,33 +194,44 @@ public:
   std::atomic<double> mPan{0.5};                 // 0 to 1
 
 private:
-  std::atomic<uint32_t> mSize{0};                // doubles in mBuffer: channels x frames
+  // Size (doubles in mBuffer, low 32 bits) and channel count (high bits) of the sample.
+  std::atomic<uint64_t> mShape{MakeShape(0, 1)};
 
 public:
   std::atomic<uint32_t> mPosition{0};            // next frame to play; a hit sets it to 0
-  std::atomic<uint32_t> mPlayLength{0};          // frames that play; the audio block clamps it to the buffer
+  PlayLength mPlayLength;                        // frames that play; the audio block clamps it to the buffer
   std::atomic<double> mLengthFraction{1.0};      // 0 to 1
   std::atomic<bool> mSwing{false};
-  std::u16string mPath;                          // the file's path; empty: no file. Loading thread only.
 
 private:
-  static uint32_t FramesOf(uint32_t size, int32_t numChannels) { return numChannels == 2 ? size / 2 : size; }
-  // Raises mLoading (waiting for another loader of this slot to finish first).
+  static uint64_t MakeShape(uint32_t size, int32_t numChannels)
+  {
+    return static_cast<uint64_t>(numChannels == 2 ? 2 : 1) << 32 | size;
+  }
+  static uint32_t SizeOf(uint64_t shape) { return static_cast<uint32_t>(shape); }
+  static int32_t NumChannelsOf(uint64_t shape) { return static_cast<int32_t>(shape >> 32); }
+  static uint32_t FramesOf(uint64_t shape) { return NumChannelsOf(shape) == 2 ? SizeOf(shape) / 2 : SizeOf(shape); }
+
+  // The steps below run under the load guard.
+  void LoadHeld(std::u16string path);
   void BeginLoad();
   // Waits until the audio thread reads no buffer of this slot; mLoading keeps it away afterwards.
   void WaitForAudioRelease();
   void EndLoad();
   // With the audio thread kept away: the new buffer, the idle voice and the play length.
   void InstallBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels);
-  void ApplyPlayLengthAfterLoad();
+  // The voice idle, no hit waiting, and the play length of the length fraction over the buffer.
+  void IdleAfterLoad();
 
+  mutable std::mutex mLoadGuard;                 // loads, restores, clears and the path's readers
+  std::u16string mPath;                          // the file's path; empty: no file
   std::unique_ptr<double[]> mBuffer;             // mono frame after frame, or stereo interleaved L R
-  std::atomic<int32_t> mNumChannels{1};          // 2: stereo; any other value: mono
   std::atomic<bool> mLoading{false};             // the channel is silent while a load runs
+  std::atomic<bool> mPendingHit{false};          // a play press waits for the audio thread
 
 public:
   int32_t mPitchCounter = 0;                     // audio thread only
-  SampleFileReader<double> mReader;              // loading thread only; channels of the last load attempt
+  SampleFileReader<double> mReader;              // under the load guard; channels of the last load attempt
   int32_t mStartDelay = 0;                       // audio thread only; -1: no delay pending
 
 private:

@@ -131,19 +131,13 @@ double LoadDouble(const uint8_t* bytes)
   return value;
 }
 
-// Copies stored sample values into a buffer; a NaN or an infinity becomes 0 so that it never reaches
-// the host's mix. Written on the bit patterns so that the compiler can vectorise it.
-void CopyFiniteSamples(const uint8_t* source, double* target, size_t count)
+// Copies stored sample values into a buffer as a slot takes them: a NaN or an infinity becomes 0 and
+// a value beyond the slot's bound is brought to it, so that nothing the chunk holds can overflow the
+// host's mix.
+void CopyBoundedSamples(const uint8_t* source, double* target, size_t count)
 {
-  constexpr uint64_t kExponentMask = 0x7FF0000000000000ull;
   for (size_t i = 0; i < count; ++i)
-  {
-    uint64_t bits;
-    std::memcpy(&bits, source + i * sizeof(double), sizeof(bits));
-    if ((bits & kExponentMask) == kExponentMask)
-      bits = 0;
-    std::memcpy(target + i, &bits, sizeof(bits));
-  }
+    target[i] = BoundSample(LoadDouble(source + i * sizeof(double)));
 }
 
 // A channel record as the chunk holds it, checked and brought into range.
@@ -227,7 +221,7 @@ bool ReadChannel(ChunkReader& reader, const Krellbinder& plug, int ch, StoredCha
     channel.mBuffer.reset(new (std::nothrow) double[n]);
     if (!channel.mBuffer)
       return false;
-    CopyFiniteSamples(samples, channel.mBuffer.get(), n);
+    CopyBoundedSamples(samples, channel.mBuffer.get(), n);
     channel.mSize = static_cast<uint32_t>(n);
     channel.mNumChannels = numChannels;
   }
@@ -280,14 +274,20 @@ int ReadStoredState(ChunkReader& reader, const Krellbinder& plug, StoredState& s
 }
 } // namespace
 
-// Main thread.
+// Main thread. Every slot's path and sample are held still for the whole save (a reload when the
+// host stops processing, or a button's load, waits for it), so the chunk is one consistent picture.
 bool Krellbinder::SerializeState(IByteChunk& chunk) const
 {
-  int64_t total = kFixedPartBytes;
+  std::vector<SampleSlot::HeldSample> held;
+  held.reserve(mSlots.size());
   for (const SampleSlot& slot : mSlots)
+    held.emplace_back(slot);
+
+  int64_t total = kFixedPartBytes;
+  for (const SampleSlot::HeldSample& sample : held)
   {
-    const uint32_t size = slot.Size();
-    total += 8 * (static_cast<int64_t>(slot.mPath.size()) + 1) + 8 + kRecordFieldBytes;
+    const uint32_t size = sample.Size();
+    total += 8 * (static_cast<int64_t>(sample.Path().size()) + 1) + 8 + kRecordFieldBytes;
     if (size > 0)
       total += 8 + 8 * static_cast<int64_t>(size);
   }
@@ -310,17 +310,19 @@ bool Krellbinder::SerializeState(IByteChunk& chunk) const
   writer.Put(mMasterVolume.load(std::memory_order_relaxed));
   writer.Put(mMasterSwing.load(std::memory_order_relaxed));
 
-  for (const SampleSlot& slot : mSlots)
+  for (size_t ch = 0; ch < mSlots.size(); ++ch)
   {
-    const std::u16string& path = slot.mPath;
+    const SampleSlot& slot = mSlots[ch];
+    const SampleSlot::HeldSample& sample = held[ch];
+    const std::u16string& path = sample.Path();
     writer.PutDoubles(path.size() + 1, [&path](size_t i) { return i < path.size() ? static_cast<double>(path[i]) : 0.0; });
-    const uint32_t size = slot.Size();
+    const uint32_t size = sample.Size();
     TraceSampleCount(path, static_cast<double>(size));
     writer.Put(static_cast<double>(size));
     if (size > 0)
     {
-      writer.Put(slot.NumChannels() == 2 ? 2.0 : 1.0);
-      writer.PutBytes(slot.Buffer(), 8 * static_cast<int64_t>(size));
+      writer.Put(sample.NumChannels() == 2 ? 2.0 : 1.0);
+      writer.PutBytes(sample.Data(), 8 * static_cast<int64_t>(size));
     }
     writer.Put(slot.mChannelState.load(std::memory_order_relaxed));
     writer.Put(slot.mPan.load(std::memory_order_relaxed));
@@ -371,19 +373,17 @@ int Krellbinder::UnserializeState(const IByteChunk& chunk, int startPos)
       SampleSlot& slot = mSlots[static_cast<size_t>(ch)];
       TraceSampleCount(channel.mPath, channel.mStoredCount);
       // The fraction goes first, so that the play length set by the buffer exchange already follows it.
-      slot.mLengthFraction.store(channel.mLengthFraction, std::memory_order_relaxed);
+      slot.SetLengthFraction(channel.mLengthFraction);
       if (channel.mBuffer)
       {
         // The reload fills the slot's decoded file from disk; the stored samples then replace what it
         // loaded, so the channel sounds as it was saved even when the file has changed or gone.
-        slot.LoadFile(channel.mPath);
-        slot.ReplaceBuffer(std::move(channel.mBuffer), channel.mSize, channel.mNumChannels);
+        slot.RestoreSample(std::move(channel.mPath), std::move(channel.mBuffer), channel.mSize, channel.mNumChannels);
       }
       else
       {
         // A channel saved without a sample is restored without one.
-        slot.mPath = std::move(channel.mPath);
-        slot.ReplaceBuffer(nullptr, 0, 1);
+        slot.ClearSample(std::move(channel.mPath));
       }
       slot.mChannelState.store(channel.mChannelState, std::memory_order_relaxed);
       slot.mPan.store(channel.mPan, std::memory_order_relaxed);
@@ -398,9 +398,7 @@ int Krellbinder::UnserializeState(const IByteChunk& chunk, int startPos)
       GetParam(kSwingButton + ch)->Set(channel.mSwing ? 1.0 : 0.0);
       GetParam(kLengthKnob + ch)->Set(channel.mLengthFraction);
       // The length rule on the frames that the channel now plays.
-      const uint32_t frames = slot.Frames();
-      slot.mPlayLength.store(ComputePlayLength(static_cast<int32_t>(frames), channel.mLengthFraction, frames),
-                             std::memory_order_relaxed);
+      slot.SetLengthFraction(channel.mLengthFraction);
     }
     // The buttons show the restored state (the framework then shows every parameter in the editor
     // and has the host read them all again); the solo and mute lamps follow the channel states,

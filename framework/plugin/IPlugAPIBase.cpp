@@ -11,3 +11,12 @@ IPlugAPIBase::~IPlugAPIBase()
   // Stop the ticks before the rest of the plug-in goes.
   mTimer.reset();
 }
+
+void IPlugAPIBase::OnTimer()
+{
+  // Acquire pairs with OnRestoreState's release: the restored values are in the parameters.
+  if (mParamValuesRestored.exchange(false, std::memory_order_acquire))
+    SendCurrentParamValuesFromDelegate();
+  OnIdle();
+  SendPendingHostNotices();
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "../platform/IdleTimer.h"
@@ -13,13 +14,14 @@ public:
   explicit IPlugAPIBase(const Config& config);
   ~IPlugAPIBase() override;
 
-  // One idle tick: the plug-in's OnIdle, then whatever the host is still to be told.
-  void OnTimer()
-  {
-    OnIdle();
-    SendPendingHostNotices();
-  }
+  // One idle tick: the values of a restore to the editor's controls, the plug-in's OnIdle, then
+  // whatever the host is still to be told.
+  void OnTimer();
   IdleTimer& GetIdleTimer() { return *mTimer; }
+
+  // After a restore, on whatever thread the host restored on: the editor's controls take every
+  // parameter's value at the next idle tick, on the thread that runs the editor.
+  void OnRestoreState() override { mParamValuesRestored.store(true, std::memory_order_release); }
 
 protected:
   // Main thread, at every idle tick: tells the host what had to wait for a moment when the host
@@ -28,4 +30,5 @@ protected:
 
 private:
   std::unique_ptr<IdleTimer> mTimer;
+  std::atomic<bool> mParamValuesRestored{false};
 };

@@ -22,6 +22,9 @@ public:
   // Audio thread. The default writes silence to every output channel.
   virtual void ProcessBlock(double** inputs, double** outputs, int nFrames);
   virtual void ProcessMidiMsg(const IMidiMsg& /*msg*/) {}
+  // Audio thread, while the host bypasses the plug-in: each incoming MIDI message, at once, in place
+  // of ProcessMidiMsg (no block follows to take it up). The default ignores it.
+  virtual void ProcessBypassedMidiMsg(const IMidiMsg& /*msg*/) {}
   // When the host sets up processing and when it stops processing.
   virtual void OnReset() {}
   virtual void OnActivate(bool /*active*/) {}

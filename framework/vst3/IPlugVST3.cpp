@@ -19,12 +19,15 @@ bool IsMidiCCParam(ParamID id)
 {
   return id >= IPlugVST3::kMidiCCParamStartID && id < IPlugVST3::kMidiCCParamStartID + IPlugVST3::kNumMidiCCParams;
 }
+
+// A normalised value from the host, within 0 to 1; a NaN counts as 0.
+ParamValue UnitValue(ParamValue value) { return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0); }
 } // namespace
 
 IPlugVST3::IPlugVST3(const InstanceInfo& /*info*/, const Config& config)
   : IPlugAPIBase(config)
   , IPlugProcessor(config)
-  , mMidiCCValues(static_cast<size_t>(kNumMidiCCParams), 0.0)
+  , mMidiCCValues(static_cast<size_t>(kNumMidiCCParams))
 {
   for (int b = 0; b < MaxNBuses(::kOutput); ++b)
     mAudioOutBuses.push_back({NChannelsOfBus(::kOutput, b), false});
@@ -338,10 +341,8 @@ void IPlugVST3::ApplyParameterChanges(IParameterChanges* changes)
         ParamValue value = 0.0;
         if (queue->getPoint(p, offset, value) != kResultOk)
           continue;
-        value = std::clamp(value, 0.0, 1.0);
-        mMidiCCValues[static_cast<size_t>(number)] = value;
-        if (GetBypassed())
-          continue;
+        value = UnitValue(value);
+        mMidiCCValues[static_cast<size_t>(number)].store(value, std::memory_order_relaxed);
         IMidiMsg msg;
         if (number == kPitchBend)
         {
@@ -352,7 +353,10 @@ void IPlugVST3::ApplyParameterChanges(IParameterChanges* changes)
           msg = IMidiMsg(offset, 0xD0, static_cast<uint8_t>(std::lround(value * 127.0)), 0);
         else
           msg.MakeControlChangeMsg(number, static_cast<int>(std::lround(value * 127.0)), offset);
-        ProcessMidiMsg(msg);
+        if (GetBypassed())
+          ProcessBypassedMidiMsg(msg);
+        else
+          ProcessMidiMsg(msg);
       }
       continue;
     }
@@ -375,10 +379,16 @@ void IPlugVST3::ApplyParameterChanges(IParameterChanges* changes)
   }
 }
 
-void IPlugVST3::ReadEvents(IEventList* events)
+void IPlugVST3::ReadEvents(IEventList* events, bool bypassed)
 {
-  if (!events || GetBypassed() || !DoesMIDIIn())
+  if (!events || !DoesMIDIIn())
     return;
+  auto deliver = [this, bypassed](const IMidiMsg& msg) {
+    if (bypassed)
+      ProcessBypassedMidiMsg(msg);
+    else
+      ProcessMidiMsg(msg);
+  };
   const int32 count = events->getEventCount();
   for (int32 i = 0; i < count; ++i)
   {
@@ -391,20 +401,20 @@ void IPlugVST3::ReadEvents(IEventList* events)
       case Event::kNoteOnEvent:
         if (event.noteOn.pitch < 0 || event.noteOn.pitch > 127)
           break;
-        ProcessMidiMsg(IMidiMsg(event.sampleOffset, static_cast<uint8_t>(0x90 | (event.noteOn.channel & 0x0F)),
-                                static_cast<uint8_t>(event.noteOn.pitch), velocity(event.noteOn.velocity)));
+        deliver(IMidiMsg(event.sampleOffset, static_cast<uint8_t>(0x90 | (event.noteOn.channel & 0x0F)),
+                         static_cast<uint8_t>(event.noteOn.pitch), velocity(event.noteOn.velocity)));
         break;
       case Event::kNoteOffEvent:
         if (event.noteOff.pitch < 0 || event.noteOff.pitch > 127)
           break;
-        ProcessMidiMsg(IMidiMsg(event.sampleOffset, static_cast<uint8_t>(0x80 | (event.noteOff.channel & 0x0F)),
-                                static_cast<uint8_t>(event.noteOff.pitch), velocity(event.noteOff.velocity)));
+        deliver(IMidiMsg(event.sampleOffset, static_cast<uint8_t>(0x80 | (event.noteOff.channel & 0x0F)),
+                         static_cast<uint8_t>(event.noteOff.pitch), velocity(event.noteOff.velocity)));
         break;
       case Event::kPolyPressureEvent:
         if (event.polyPressure.pitch < 0 || event.polyPressure.pitch > 127)
           break;
-        ProcessMidiMsg(IMidiMsg(event.sampleOffset, static_cast<uint8_t>(0xA0 | (event.polyPressure.channel & 0x0F)),
-                                static_cast<uint8_t>(event.polyPressure.pitch), velocity(event.polyPressure.pressure)));
+        deliver(IMidiMsg(event.sampleOffset, static_cast<uint8_t>(0xA0 | (event.polyPressure.channel & 0x0F)),
+                         static_cast<uint8_t>(event.polyPressure.pitch), velocity(event.polyPressure.pressure)));
         break;
       default:
         break;
@@ -440,7 +450,7 @@ void IPlugVST3::RenderChunk(ProcessData& data, int startFrame, int nFrames)
 {
   ProcessBlock(mInputPtrs.data(), mOutputPtrs.data(), nFrames);
   int channel = 0;
-  for (int b = 0; b < static_cast<int>(mAudioOutBuses.size()) && b < data.numOutputs; ++b)
+  for (int b = 0; b < static_cast<int>(mAudioOutBuses.size()) && b < data.numOutputs && data.outputs; ++b)
   {
     AudioBusBuffers& buffers = data.outputs[b];
     const int channels = std::min(mAudioOutBuses[static_cast<size_t>(b)].channels, static_cast<int>(buffers.numChannels));
@@ -515,15 +525,17 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
   ReadProcessContext(data.processContext);
   ApplyParameterChanges(data.inputParameterChanges);
 
-  // A call without samples or buffers only carries parameter changes.
-  if (data.numSamples <= 0 || !data.outputs || data.numOutputs <= 0)
-    return kResultOk;
-  if (data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64)
+  if (data.numSamples < 0)
+    return kResultOk; // nothing to render: only the parameter changes count
+  if (data.numSamples > 0 && data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64)
     return kInvalidArgument;
 
   if (mMaxBlockSize <= 0)
   {
-    // Processing was never set up: there is nothing to render into.
+    // Processing was never set up: there is nothing to render into and no sample rate to count in,
+    // so the events are dropped; a call with frames gets silence.
+    if (data.numSamples == 0)
+      return kResultOk;
     WriteSilence(data);
     SetSilenceFlags(data);
     return kNotInitialized;
@@ -531,12 +543,21 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
 
   if (GetBypassed())
   {
+    // Nothing renders and nothing waits for a block: the plug-in sees each note at once.
+    ReadEvents(data.inputEvents, true);
     WriteSilence(data);
     SetSilenceFlags(data);
     return kResultOk;
   }
 
-  ReadEvents(data.inputEvents);
+  ReadEvents(data.inputEvents, false);
+  if (data.numSamples == 0)
+  {
+    // A flush, with or without output buses: the events are queued for the next block, and a block
+    // of no frames runs, so that what a block does at its start and at its end still happens.
+    ProcessBlock(mInputPtrs.data(), mOutputPtrs.data(), 0);
+    return kResultOk;
+  }
   UpdateConnectedChannels(data);
   // A host that sends more frames than it announced gets them in announced-size pieces.
   for (int start = 0; start < data.numSamples; start += mMaxBlockSize)
@@ -706,7 +727,7 @@ ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID id)
   if (id == kBypassParamID)
     return GetBypassed() ? 1.0 : 0.0;
   if (IsMidiCCParam(id))
-    return mMidiCCValues[id - kMidiCCParamStartID];
+    return mMidiCCValues[id - kMidiCCParamStartID].load(std::memory_order_relaxed);
   const IParam* param = id < static_cast<ParamID>(NParams()) ? GetParam(static_cast<int>(id)) : nullptr;
   if (!param)
     return 0.0;
@@ -726,7 +747,7 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
   }
   if (IsMidiCCParam(id))
   {
-    mMidiCCValues[id - kMidiCCParamStartID] = std::clamp(value, 0.0, 1.0);
+    mMidiCCValues[id - kMidiCCParamStartID].store(UnitValue(value), std::memory_order_relaxed);
     return kResultOk;
   }
   IParam* param = id < static_cast<ParamID>(NParams()) ? GetParam(static_cast<int>(id)) : nullptr;

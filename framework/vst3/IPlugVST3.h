@@ -111,7 +111,8 @@ private:
   void UpdateConnectedChannels(const Steinberg::Vst::ProcessData& data);
   void ReadProcessContext(const Steinberg::Vst::ProcessContext* context);
   void ApplyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
-  void ReadEvents(Steinberg::Vst::IEventList* events);
+  // The host's notes to ProcessMidiMsg, or to ProcessBypassedMidiMsg while bypassed.
+  void ReadEvents(Steinberg::Vst::IEventList* events, bool bypassed);
   void RenderChunk(Steinberg::Vst::ProcessData& data, int startFrame, int nFrames);
   void WriteSilence(Steinberg::Vst::ProcessData& data);
   void SetSilenceFlags(Steinberg::Vst::ProcessData& data);
@@ -137,5 +138,6 @@ private:
   std::vector<double> mScratch;
   std::vector<double*> mOutputPtrs;
   std::vector<double*> mInputPtrs;
-  std::vector<double> mMidiCCValues;
+  // Set by the host's main thread (setParamNormalized) and by process (mapped controllers).
+  std::vector<std::atomic<double>> mMidiCCValues;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "StringConvert.h"
@@ -12,6 +13,14 @@ CPluginFactory* gPluginFactory = nullptr;
 
 namespace
 {
+// Guards gPluginFactory: a new factory and the last release of one never overlap, and two threads
+// never both make one.
+std::mutex& ModuleFactoryGuard()
+{
+  static std::mutex guard;
+  return guard;
+}
+
 void CopyText(char8* dest, const char8* source, size_t size)
 {
   std::memset(dest, 0, size);
@@ -24,8 +33,6 @@ CPluginFactory::CPluginFactory(const PFactoryInfo& info) : mFactoryInfo(info) {}
 
 CPluginFactory::~CPluginFactory()
 {
-  if (gPluginFactory == this)
-    gPluginFactory = nullptr;
   if (mHostContext)
     mHostContext->release();
 }
@@ -64,12 +71,17 @@ uint32 PLUGIN_API CPluginFactory::addRef() { return ++mRefCount; }
 
 uint32 PLUGIN_API CPluginFactory::release()
 {
-  if (--mRefCount == 0)
+  // Under the module's lock, so that GetModuleFactory never hands out a factory on its way out.
+  std::unique_lock<std::mutex> guard(ModuleFactoryGuard());
+  const uint32 count = --mRefCount;
+  if (count == 0)
   {
+    if (gPluginFactory == this)
+      gPluginFactory = nullptr;
+    guard.unlock();
     delete this;
-    return 0;
   }
-  return mRefCount;
+  return count;
 }
 
 tresult PLUGIN_API CPluginFactory::getFactoryInfo(PFactoryInfo* info)
@@ -150,4 +162,19 @@ tresult PLUGIN_API CPluginFactory::setHostContext(FUnknown* context)
     mHostContext->release();
   mHostContext = context;
   return kResultOk;
+}
+
+IPluginFactory* GetModuleFactory(PFactoryInfo (*factoryInfo)(), const PClassInfo2& (*classInfo)(),
+                                 CPluginFactory::CreateFunction createFunc)
+{
+  const std::lock_guard<std::mutex> guard(ModuleFactoryGuard());
+  if (gPluginFactory)
+  {
+    gPluginFactory->addRef();
+    return gPluginFactory;
+  }
+  // The module holds the factory before its class is registered.
+  gPluginFactory = new CPluginFactory(factoryInfo());
+  gPluginFactory->registerClass(&classInfo(), createFunc, nullptr);
+  return gPluginFactory;
 }

@@ -83,6 +83,12 @@ int main(int argc, char** argv)
   stereo.Tail(3, 0.9, 0.1, -12, 0.0, 0.25).Empty(6);
   ok &= stereo.Write(dir + "/stereo");
 
+  // Stored values far beyond any file's: a damaged byte in a sample's exponent makes such a value.
+  Chunk loud;
+  loud.Fixed(3.0, 0, 3).Path(u"").D(4.0).D(2.0).D(3.45e298).D(-1.7e308).D(6e37).D(-2e36);
+  loud.Tail(0, 0.5, 2.0).Empty(11);
+  ok &= loud.Write(dir + "/loud");
+
   ok &= Chunk().D(3.5).I(1).Write(dir + "/later-version");
   return ok ? 0 : 1;
 }

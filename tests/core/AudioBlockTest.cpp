@@ -282,6 +282,28 @@ TEST_F(AudioBlock, MidiModeNoteAtItsOffset)
   EXPECT_EQ(Plug().mSlots[4].mPosition.load(), 300u);
 }
 
+// A play press restarts the voice at the next span that renders it, and is kept while the channel
+// is muted; a load leaves the voice idle and drops a press made before it.
+TEST_F(AudioBlock, PlayPressesWaitForTheNextSpanAndLoadsDropThem)
+{
+  const auto ramp = LoadRamp(0, 1, 1000);
+  Plug().mMode = kModeMidi;
+  SampleSlot& slot = Plug().mSlots[0];
+  slot.mChannelState = kChannelMuted;
+  slot.Hit();
+  mHarness.Process(64);
+  EXPECT_EQ(FirstSound(0), -1);
+  slot.mChannelState = kChannelNormal;
+  mHarness.Process(64);
+  EXPECT_EQ(FirstSound(0), 64);
+  EXPECT_EQ(Output(0)[64], Out(ramp[0][0], 1.0, 100.0));
+
+  slot.Hit();
+  LoadRamp(0, 1, 1000);
+  mHarness.Process(64);
+  EXPECT_EQ(FirstSound(0, 128), -1);
+}
+
 TEST_F(AudioBlock, MidiModeRunsNoClock)
 {
   LoadRamp(0, 1, 100);
@@ -543,6 +565,94 @@ TEST_F(AudioBlock, EmptyBlockStillSendsTheStepAndTheTempo)
   EXPECT_EQ(Plug().mMidiQueue.Peek().mOffset, 10);
 }
 
+// A host's 0-frame call (a flush), with or without output buses: its notes wait for the next block,
+// and what a block does at its start and end still happens.
+TEST_F(AudioBlock, ZeroFrameCallTakesTheNotesForTheNextBlock)
+{
+  const auto ramp = LoadRamp(0, 1, 100);
+  Plug().mMode = kModeMidi;
+  for (bool withBuses : {true, false})
+  {
+    mHarness.ClearRendered();
+    mHarness.NoteOn(0, 36, 64);
+    Steinberg::Vst::ProcessData& data = mHarness.PrepareBlock(0);
+    if (!withBuses)
+    {
+      data.numOutputs = 0;
+      data.outputs = nullptr;
+    }
+    ASSERT_EQ(Plug().process(data), Steinberg::kResultOk);
+    mHarness.FinishBlock();
+    ASSERT_EQ(Plug().mMidiQueue.ToDo(), 1) << withBuses;
+    mHarness.Process(512);
+    EXPECT_EQ(FirstSound(0), 0) << withBuses;
+    EXPECT_EQ(Output(0)[0], Out(ramp[0][0], 1.0, 64.0)) << withBuses;
+  }
+}
+
+TEST_F(AudioBlock, ZeroFrameCallSendsTheStepAndCopiesTheTempoInRunMode)
+{
+  Plug().mMode = kModeRun;
+  mHarness.SetTempo(97.0);
+  Steinberg::Vst::ProcessData& data = mHarness.PrepareBlock(0);
+  data.numOutputs = 0;
+  data.outputs = nullptr;
+  ASSERT_EQ(Plug().process(data), Steinberg::kResultOk);
+  mHarness.FinishBlock();
+  EXPECT_EQ(Plug().mSequencer.mTempo, 97.0);
+  ASSERT_EQ(Plug().mStepLedSender.ElementsAvailable(), 1u);
+  EXPECT_EQ(Plug().mSequencer.mSamplesToNextStep, -1); // no frame, so no tick
+
+  // In Midi mode no step goes to the LEDs; the tempo is copied all the same.
+  RecordingDelegate editor;
+  Plug().mStepLedSender.TransmitData(editor);
+  Plug().mMode = kModeMidi;
+  mHarness.SetTempo(133.0);
+  mHarness.Process(0);
+  EXPECT_EQ(Plug().mSequencer.mTempo, 133.0);
+  EXPECT_EQ(Plug().mStepLedSender.ElementsAvailable(), 0u);
+}
+
+// While the host bypasses the plug-in: silence, no voice changes, nothing waiting in the queue; the
+// running flag still follows the notes and a HostSync pattern note still selects, with its records.
+TEST_F(AudioBlock, BypassedNotesMoveOnlyTheClockAndThePattern)
+{
+  LoadRamp(0, 1, 100);
+  Plug().mMode = kModeHostSync;
+  Plug().mSelectedDrum = 4;
+  Plug().mSequencer.SetStep(4, 13, 2, true);
+  mHarness.Param(static_cast<int>(IPlugVST3::kBypassParamID), 1.0);
+  mHarness.Process(64);
+  const uint32_t idle = Plug().mSlots[0].mPosition.load();
+
+  mHarness.NoteOff(10, 36);
+  mHarness.Process(64);
+  EXPECT_FALSE(Plug().mSequencer.mRunning);
+  mHarness.NoteOn(20, 36, 127); // a drum note: the clock runs again, the drum stays idle
+  mHarness.NoteOn(30, 61, 127); // octave 1, pattern 1
+  for (int i = 0; i < 600; ++i)
+    mHarness.NoteOn(i % 64, 36 + i % 12, 100);
+  mHarness.Process(64);
+  EXPECT_TRUE(Plug().mSequencer.mRunning);
+  EXPECT_EQ(Plug().mSlots[0].mPosition.load(), idle);
+  EXPECT_EQ(Plug().mOctave.load(), 1);
+  EXPECT_EQ(Plug().mPattern.load(), 1);
+  EXPECT_EQ(Plug().mMidiQueue.ToDo(), 0);
+  for (int c = 0; c < EngineHarness::kNumOutputChannels; ++c)
+    EXPECT_EQ(FirstSound(c), -1) << c;
+
+  RecordingDelegate editor;
+  Plug().mStepRowSender.TransmitData(editor);
+  Plug().mOctaveSender.TransmitData(editor);
+  Plug().mPatternSender.TransmitData(editor);
+  ASSERT_EQ(editor.records.size(), 3u);
+  EXPECT_EQ(editor.records[0].tag, 28);
+  for (int s = 0; s < 16; ++s)
+    EXPECT_EQ(editor.records[0].bytes[static_cast<size_t>(12 + s)], s == 2 ? 1 : 0);
+  EXPECT_EQ(editor.records[1].tag, 84);
+  EXPECT_EQ(editor.records[2].tag, 134);
+}
+
 // Starting processing again reloads each sample from disk; the voice is idle and keeps its length.
 TEST_F(AudioBlock, ResetReloadsEveryChannelWithAPath)
 {
@@ -560,7 +670,7 @@ TEST_F(AudioBlock, ResetReloadsEveryChannelWithAPath)
   EXPECT_EQ(Plug().mSlots[0].Size(), 800u);
   EXPECT_EQ(Plug().mSlots[0].mPlayLength.load(), 200u);
   EXPECT_EQ(Plug().mSlots[0].mPosition.load(), 800u);
-  EXPECT_TRUE(Plug().mSlots[1].mPath.empty());
+  EXPECT_TRUE(Plug().mSlots[1].Path().empty());
 }
 
 // The host's 32-bit buffers carry the same signal, rounded to floats.

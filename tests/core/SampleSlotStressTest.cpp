@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,9 +80,7 @@ TEST(SampleSlotStress, LoadsWhileRendering)
     }
   });
 
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-  int loads = 0;
-  while (std::chrono::steady_clock::now() < deadline || loads < 100)
+  for (int loads = 0; loads < 5000; ++loads)
   {
     SampleSlot& slot = plug.mSlots[static_cast<size_t>(loads % 2)];
     if (loads % 5 == 4)
@@ -101,7 +99,6 @@ TEST(SampleSlotStress, LoadsWhileRendering)
       slot.LoadFile(paths[loads % 5]);
     plug.GetParam(kLengthKnob)->Set((loads % 7) / 6.0);
     plug.OnParamChange(kLengthKnob);
-    ++loads;
   }
   loading = false;
   renderer.join();
@@ -111,6 +108,47 @@ TEST(SampleSlotStress, LoadsWhileRendering)
   for (const auto& slot : plug.mSlots)
   {
     EXPECT_FALSE(slot.IsLoading());
-    EXPECT_LE(slot.mPlayLength.load(), slot.Frames());
+    // The length of the last fraction over the last sample, whichever thread wrote last.
+    const uint32_t frames = slot.Frames();
+    EXPECT_EQ(slot.mPlayLength.load(),
+              ComputePlayLength(static_cast<int32_t>(frames), slot.mLengthFraction.load(), frames));
   }
+}
+
+// The length knob moved on one thread (host automation on the audio thread) while another replaces
+// the sample with one of another length and channel count: once both have stopped, the play length
+// is the knob's fraction of the sample that the slot holds, never one computed from the sample it
+// held before, nor from a size of one sample and a channel count of the other.
+TEST(SampleSlotStress, PlayLengthFollowsTheLastSampleAndFraction)
+{
+  auto slot = std::make_unique<SampleSlot>();
+  slot->SetLengthFraction(0.5);
+  constexpr int kRounds = 40000;
+  std::atomic<int> round{-1};
+  std::atomic<int> lengthDone{-1};
+  std::thread knob([&] {
+    for (int r = 0; r < kRounds; ++r)
+    {
+      while (round.load() < r)
+        std::this_thread::yield();
+      for (int i = 0; i < 200; ++i)
+        slot->SetLengthFraction(0.5);
+      lengthDone = r;
+    }
+  });
+
+  int stale = 0;
+  for (int r = 0; r < kRounds; ++r)
+  {
+    // The same 3000 values as 3000 mono frames or 1500 stereo frames.
+    const bool stereo = r % 2 == 1;
+    const uint32_t size = 3000;
+    round = r;
+    slot->ReplaceBuffer(std::unique_ptr<double[]>(new double[size]{}), size, stereo ? 2 : 1);
+    while (lengthDone.load() < r)
+      std::this_thread::yield();
+    stale += slot->mPlayLength.load() != slot->Frames() / 2 ? 1 : 0;
+  }
+  knob.join();
+  EXPECT_EQ(stale, 0);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,7 +45,7 @@ TEST(SampleSlot, ConstructionValues)
   EXPECT_EQ(slot->mPlayLength.load(), 0u);
   EXPECT_EQ(slot->mLengthFraction.load(), 1.0);
   EXPECT_FALSE(slot->mSwing.load());
-  EXPECT_TRUE(slot->mPath.empty());
+  EXPECT_TRUE(slot->Path().empty());
   EXPECT_EQ(slot->Buffer(), nullptr);
   EXPECT_FALSE(slot->IsLoading());
   EXPECT_EQ(slot->mPitchCounter, 0);
@@ -68,7 +70,7 @@ TEST(SampleSlot, StereoFileIsInterleaved)
     ASSERT_EQ(buffer[2 * f], static_cast<double>(channels[0][f]));
     ASSERT_EQ(buffer[2 * f + 1], static_cast<double>(channels[1][f]));
   }
-  EXPECT_EQ(slot->mPath, U16(folder / "stereo.wav"));
+  EXPECT_EQ(slot->Path(), U16(folder / "stereo.wav"));
   EXPECT_FALSE(slot->IsLoading());
 }
 
@@ -112,7 +114,7 @@ TEST(SampleSlot, FailedLoadKeepsTheBufferAndTakesThePath)
   EXPECT_EQ(slot->NumChannels(), 2);
   EXPECT_EQ(slot->mPlayLength.load(), 1000u); // whole length again
   EXPECT_EQ(slot->mPosition.load(), 2000u);
-  EXPECT_EQ(slot->mPath, missing);
+  EXPECT_EQ(slot->Path(), missing);
   EXPECT_FALSE(slot->IsLoading());
 }
 
@@ -138,7 +140,7 @@ TEST(SampleSlot, NotAnAudioFileFailsLikeAMissingOne)
   const std::string lines = LoadCapturingDebugOutput(*slot, U16(folder / "notes.txt"));
   EXPECT_NE(lines.find("' Using current buffer instead\nmSize is '0'\n"), std::string::npos);
   EXPECT_EQ(slot->Size(), 0u);
-  EXPECT_EQ(slot->mPath, U16(folder / "notes.txt"));
+  EXPECT_EQ(slot->Path(), U16(folder / "notes.txt"));
 }
 
 // A path outside the Basic Multilingual Plane reaches the reader as proper UTF-8.
@@ -290,4 +292,92 @@ TEST(SampleSlot, PitchCycleLengths)
     EXPECT_EQ(position, c.frames * 10) << "pitch " << c.pitch;
     EXPECT_EQ(counter, 0);
   }
+}
+
+// The reload when the host stops processing: the slot's own path again, and nothing without one.
+TEST(SampleSlot, ReloadReadsTheSlotsOwnPathAgain)
+{
+  TempFolder folder;
+  WriteFloatWav(folder / "a.wav", Ramp(1, 100));
+  auto slot = std::make_unique<SampleSlot>();
+  EXPECT_EQ(CaptureDebugOutput([&] { slot->Reload(); }), ""); // no path: no load at all
+  EXPECT_EQ(slot->Size(), 0u);
+
+  slot->LoadFile(U16(folder / "a.wav"));
+  WriteFloatWav(folder / "a.wav", Ramp(2, 300)); // the file changed on disk
+  slot->mPosition = 7;
+  slot->Reload();
+  EXPECT_EQ(slot->Path(), U16(folder / "a.wav"));
+  EXPECT_EQ(slot->NumChannels(), 2);
+  EXPECT_EQ(slot->Size(), 600u);
+  EXPECT_EQ(slot->mPosition.load(), 600u);
+}
+
+// A restored channel: the stored samples replace the reloaded file's (which fills the decoded file),
+// or, saved without samples, the channel keeps only its path.
+TEST(SampleSlot, RestoreAndClearSetPathAndSample)
+{
+  TempFolder folder;
+  WriteFloatWav(folder / "a.wav", Ramp(1, 100));
+  auto slot = std::make_unique<SampleSlot>();
+  slot->SetLengthFraction(0.5);
+  slot->RestoreSample(U16(folder / "a.wav"), std::unique_ptr<double[]>(new double[8]{1, 2, 3, 4, 5, 6, 7, 8}), 8, 2);
+  EXPECT_EQ(slot->Path(), U16(folder / "a.wav"));
+  EXPECT_EQ(BufferOf(*slot), (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(slot->mReader.mSamples[0].size(), 100u);
+  EXPECT_EQ(slot->mPlayLength.load(), 2u);
+  EXPECT_EQ(slot->mPosition.load(), 8u);
+  {
+    const SampleSlot::HeldSample held(*slot);
+    EXPECT_EQ(held.Path(), U16(folder / "a.wav"));
+    EXPECT_EQ(held.Size(), 8u);
+    EXPECT_EQ(held.NumChannels(), 2);
+    EXPECT_EQ(held.Data()[7], 8.0);
+  }
+
+  slot->ClearSample(u"/gone/kick.wav");
+  EXPECT_EQ(slot->Path(), u"/gone/kick.wav");
+  EXPECT_EQ(slot->Size(), 0u);
+  EXPECT_EQ(slot->Buffer(), nullptr);
+  EXPECT_EQ(slot->mPlayLength.load(), 0u);
+  EXPECT_FALSE(slot->IsLoading());
+}
+
+// A play press shows at once in the position and waits for the audio thread as a pending hit, which
+// the audio thread takes once; a load leaves the voice idle and drops it.
+TEST(SampleSlot, PlayPressWaitsAsAPendingHitUntilTakenOrLoaded)
+{
+  TempFolder folder;
+  WriteFloatWav(folder / "a.wav", Ramp(1, 100));
+  auto slot = std::make_unique<SampleSlot>();
+  slot->LoadFile(U16(folder / "a.wav"));
+  EXPECT_FALSE(slot->TakePendingHit());
+  slot->Hit();
+  EXPECT_EQ(slot->mPosition.load(), 0u);
+  EXPECT_TRUE(slot->TakePendingHit());
+  EXPECT_FALSE(slot->TakePendingHit());
+
+  slot->Hit();
+  slot->LoadFile(U16(folder / "a.wav"));
+  EXPECT_EQ(slot->mPosition.load(), 100u);
+  EXPECT_FALSE(slot->TakePendingHit());
+}
+
+struct BoundCase
+{
+  double value;
+  double bounded;
+};
+
+TEST(SampleSlot, SampleValuesAreBoundedBelowWhatTheGainsCouldOverflow)
+{
+  const double inf = std::numeric_limits<double>::infinity();
+  const BoundCase cases[] = {{0.5, 0.5},      {-7.25, -7.25},   {1e36, 1e36},        {-1e36, -1e36},
+                             {3.4e38, 1e36},  {-1e300, -1e36},  {std::nan(""), 0.0}, {inf, 0.0},
+                             {-inf, 0.0},     {0.0, 0.0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(BoundSample(c.value), c.bounded) << c.value;
+  // The loudest output: volume 2, velocity 127, master volume 2, twelve channels on one bus.
+  const double loudest = 12.0 * (kMaxSampleMagnitude * 2.0 * 127.0 / 127.0 * 2.0);
+  EXPECT_TRUE(std::isfinite(static_cast<float>(loudest)));
 }

@@ -52,7 +52,7 @@ TEST(DemoKitLabelsTest, EverySampleNameFitsItsLabel)
   for (int ch = 0; ch < kNumDrums; ++ch)
   {
     const std::string& file = kit[static_cast<size_t>(ch)].mFileName;
-    plugin->mSlots[static_cast<size_t>(ch)].mPath = u"/kit/" + std::u16string(file.begin(), file.end());
+    plugin->mSlots[static_cast<size_t>(ch)].ClearSample(u"/kit/" + std::u16string(file.begin(), file.end()));
   }
   IGraphics* ui = plugin->OpenWindow(nullptr);
   ASSERT_NE(ui, nullptr);

@@ -16,6 +16,7 @@
 
 #include "HostEditor.h"
 #include "HostPlugin.h"
+#include "HostProcessing.h"
 #include "TempConfigHome.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "stb_image.h"
@@ -23,7 +24,9 @@
 using namespace Steinberg;
 using krb::host::EditorWindow;
 using krb::host::EHandlerCall;
+using krb::host::EFlushMode;
 using krb::host::HostPlugin;
+using krb::host::HostProcessing;
 
 namespace
 {
@@ -378,6 +381,33 @@ TEST_F(KrellbinderEditorTest, ClickOnTheLitMuteLampOfASilencedChannelMutesIt)
     EXPECT_EQ(s.channelState[static_cast<size_t>(ch)], ch == 0 ? 1 : 0) << ch;
   EXPECT_TRUE(PixelIs(MuteButton(0), mute.At(13, 21 + 10)));
   EXPECT_TRUE(PixelIs(MuteButton(1), mute.At(13, 10)));
+}
+
+// In Run mode a host's 0-frame call still sends the playing step to the step LEDs: the LED group
+// lights it and sends its buttons' values, which the host sees.
+TEST_F(KrellbinderEditorTest, ZeroFrameCallInRunModeLightsThePlayingStep)
+{
+  HostProcessing processing(*mPlugin);
+  ASSERT_EQ(processing.Setup(44100.0, 512), kResultOk);
+  ASSERT_EQ(mPlugin->SetActive(true), kResultOk);
+  ASSERT_EQ(mPlugin->SetProcessing(true), kResultOk);
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_EQ(mPlugin->Controller()->setParamNormalized(80 + 1, 1.0), kResultOk); // Run
+  processing.SetTempo(120.0);
+  // Steps 0, 1 and 2 start at frames 0, 5512 and 11025: step 2 is playing after these blocks.
+  for (int block = 0; block < 22; ++block)
+    ASSERT_EQ(processing.Process(512), kResultOk);
+  mWindow->RunFor(100);
+  mPlugin->Handler().Clear();
+
+  ASSERT_EQ(processing.Flush(EFlushMode::kNoBuses), kResultOk);
+  mWindow->RunFor(100);
+  for (int step = 0; step < 16; ++step)
+    EXPECT_EQ(Edit(static_cast<Vst::ParamID>(step)), step == 2 ? 1.0 : 0.0) << step;
+  EXPECT_EQ(State().displayedStep, 2);
+
+  ASSERT_EQ(mPlugin->SetProcessing(false), kResultOk);
+  ASSERT_EQ(mPlugin->SetActive(false), kResultOk);
 }
 
 TEST_F(KrellbinderEditorTest, EditorReopensAtTheSavedScale)

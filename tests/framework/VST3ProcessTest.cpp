@@ -35,6 +35,7 @@ public:
   void OnParamChange(int paramIdx) override { changes.push_back({paramIdx, GetParam(paramIdx)->Value()}); }
   void OnParamChangeUI(int paramIdx, EParamSource source) override { uiChanges.push_back({paramIdx, source}); }
   void ProcessMidiMsg(const IMidiMsg& msg) override { midi.push_back(msg); }
+  void ProcessBypassedMidiMsg(const IMidiMsg& msg) override { bypassedMidi.push_back(msg); }
   void ProcessBlock(double**, double** outputs, int nFrames) override
   {
     blocks.push_back({nFrames, NOutChansConnected()});
@@ -60,6 +61,7 @@ public:
   std::vector<Change> changes;
   std::vector<UiChange> uiChanges;
   std::vector<IMidiMsg> midi;
+  std::vector<IMidiMsg> bypassedMidi;
   std::vector<Block> blocks;
 };
 
@@ -207,5 +209,73 @@ TEST(VST3ProcessTest, BypassWritesSilenceAndTakesNoMidi)
     for (float v : channel)
       ASSERT_EQ(v, 0.0f);
   EXPECT_EQ(buffers.buses[0].silenceFlags, 3u);
+  // The note goes to the plug-in's bypass hook at once, so that nothing waits for a block.
+  ASSERT_EQ(f.plug->bypassedMidi.size(), 1u);
+  EXPECT_EQ(f.plug->bypassedMidi[0].StatusMsg(), IMidiMsg::kNoteOn);
+  EXPECT_EQ(f.plug->bypassedMidi[0].NoteNumber(), 36);
+
+  // A 0-frame call while bypassed: the same, and no block.
+  krb::host::EventList noteOff;
+  noteOff.AddNoteOff(0, 36);
+  ASSERT_EQ(f.Process(0, buffers, nullptr, &noteOff), kResultOk);
+  EXPECT_TRUE(f.plug->blocks.empty());
+  ASSERT_EQ(f.plug->bypassedMidi.size(), 2u);
+  EXPECT_EQ(f.plug->bypassedMidi[1].StatusMsg(), IMidiMsg::kNoteOff);
+}
+
+// A 0-frame call (a host's flush), with output buses or without: the notes reach ProcessMidiMsg and a
+// block of 0 frames runs, so that the plug-in's start-of-block and end-of-block work still happens.
+TEST(VST3ProcessTest, ZeroFrameCallsHandOverTheNotesAndRunAnEmptyBlock)
+{
+  Fixture f;
+  Buffers buffers(16);
+  for (bool withBuses : {true, false})
+  {
+    f.plug->midi.clear();
+    f.plug->blocks.clear();
+    krb::host::EventList events;
+    events.AddNoteOn(0, 38, 1.0f);
+    Vst::ProcessData data;
+    data.numSamples = 0;
+    data.symbolicSampleSize = Vst::kSample32;
+    data.numOutputs = withBuses ? 2 : 0;
+    data.outputs = withBuses ? buffers.buses : nullptr;
+    data.inputEvents = &events;
+    ASSERT_EQ(f.plug->process(data), kResultOk);
+    ASSERT_EQ(f.plug->midi.size(), 1u) << withBuses;
+    EXPECT_EQ(f.plug->midi[0].NoteNumber(), 38);
+    ASSERT_EQ(f.plug->blocks.size(), 1u) << withBuses;
+    EXPECT_EQ(f.plug->blocks[0].frames, 0);
+  }
+  EXPECT_EQ(buffers.storage[0][0], -9.0f); // nothing written to the host's buffers
+}
+
+// Before setupProcessing there is nothing to render into: a 0-frame call only carries its parameter
+// changes, a call with frames gets silence and kNotInitialized.
+TEST(VST3ProcessTest, CallsBeforeSetupProcessingRenderNothing)
+{
+  auto* plug = new RecordingPlug();
+  plug->initialize(nullptr);
+  Buffers buffers(16);
+  krb::host::EventList events;
+  events.AddNoteOn(0, 38, 1.0f);
+  krb::host::ParameterChanges changes;
+  changes.AddChange(0, 0, 0.25);
+  Vst::ProcessData data;
+  data.numSamples = 0;
+  data.symbolicSampleSize = Vst::kSample32;
+  data.numOutputs = 2;
+  data.outputs = buffers.buses;
+  data.inputEvents = &events;
+  data.inputParameterChanges = &changes;
+  EXPECT_EQ(plug->process(data), kResultOk);
+  EXPECT_DOUBLE_EQ(plug->GetParam(0)->Value(), 0.5);
+  data.numSamples = 16;
+  EXPECT_EQ(plug->process(data), kNotInitialized);
+  EXPECT_TRUE(plug->midi.empty());
+  EXPECT_TRUE(plug->blocks.empty());
+  EXPECT_EQ(buffers.storage[0][0], 0.0f);
+  plug->terminate();
+  plug->release();
 }
 } // namespace

@@ -349,7 +349,7 @@ Snapshot Take(const Krellbinder& plug)
   for (size_t ch = 0; ch < kNumDrums; ++ch)
   {
     s.positions[ch] = plug.mSlots[ch].mPosition.load();
-    s.paths[ch] = plug.mSlots[ch].mPath;
+    s.paths[ch] = plug.mSlots[ch].Path();
   }
   return s;
 }
@@ -530,7 +530,7 @@ TEST_F(BrowseTest, ChosenFileIsLoadedAndPlaysOnce)
 
   const SampleSlot& slot = plug.mSlots[2];
   EXPECT_TRUE(mChooser.Ran());
-  EXPECT_EQ(slot.mPath, U16(file));
+  EXPECT_EQ(slot.Path(), U16(file));
   EXPECT_EQ(slot.NumChannels(), 2);
   EXPECT_EQ(slot.Size(), 600u);
   EXPECT_EQ(slot.mPosition.load(), 0u); // plays from the start at once
@@ -543,7 +543,7 @@ TEST_F(BrowseTest, HostValueOfOneHalfBrowsesLikeOne)
   WriteConstantWav(file, 100);
   mChooser.Choose(file);
   HostSets(plug, kFolderButton + 0, 0.5);
-  EXPECT_EQ(plug.mSlots[0].mPath, U16(file));
+  EXPECT_EQ(plug.mSlots[0].Path(), U16(file));
 }
 
 TEST_F(BrowseTest, CancelReloadsTheChannelsFileAndPlaysItOnce)
@@ -560,7 +560,7 @@ TEST_F(BrowseTest, CancelReloadsTheChannelsFileAndPlaysItOnce)
 
   EXPECT_TRUE(mChooser.Ran());
   EXPECT_EQ(gSampleDialogPath, U16(file)); // the dialog was handed the channel's file
-  EXPECT_EQ(slot.mPath, U16(file));
+  EXPECT_EQ(slot.Path(), U16(file));
   EXPECT_EQ(slot.Size(), 250u);
   EXPECT_EQ(slot.mPosition.load(), 0u);
 }
@@ -571,7 +571,7 @@ TEST_F(BrowseTest, CancelOnAnEmptyChannelLoadsTheEmptyPath)
   gSampleDialogPath = u"/left/over.wav";
   HostSets(plug, kFolderButton + 5, 1.0);
   EXPECT_TRUE(gSampleDialogPath.empty());
-  EXPECT_TRUE(plug.mSlots[5].mPath.empty());
+  EXPECT_TRUE(plug.mSlots[5].Path().empty());
   EXPECT_EQ(plug.mSlots[5].Size(), 0u);
 }
 
@@ -609,16 +609,16 @@ TEST_F(StepThroughFolderTest, PreviousButtonTakesTheFollowingEntryAndNextThePrec
   slot.LoadFile(Entry("b.wav"));
 
   Press(kPreviousSampleButton, 0);
-  EXPECT_EQ(slot.mPath, Entry("c.wav"));
+  EXPECT_EQ(slot.Path(), Entry("c.wav"));
   Press(kNextSampleButton, 0);
-  EXPECT_EQ(slot.mPath, Entry("b.wav"));
+  EXPECT_EQ(slot.Path(), Entry("b.wav"));
   Press(kNextSampleButton, 0);
-  EXPECT_EQ(slot.mPath, Entry("a.wav"));
+  EXPECT_EQ(slot.Path(), Entry("a.wav"));
   Press(kNextSampleButton, 0);
-  EXPECT_EQ(slot.mPath, Entry("B.wav"));
+  EXPECT_EQ(slot.Path(), Entry("B.wav"));
   // The first entry: the preceding one is the file itself.
   Press(kNextSampleButton, 0);
-  EXPECT_EQ(slot.mPath, Entry("B.wav"));
+  EXPECT_EQ(slot.Path(), Entry("B.wav"));
   EXPECT_EQ(slot.Size(), 64u);
   // Stepping loads but does not play.
   EXPECT_EQ(slot.mPosition.load(), slot.Size());
@@ -631,13 +631,13 @@ TEST_F(StepThroughFolderTest, EntriesThatAreNoSamplesArePassedOverOnePressAtATim
   const double* buffer = slot.Buffer();
 
   Press(kPreviousSampleButton, 3);
-  EXPECT_EQ(slot.mPath, Entry("d")); // a folder: the load fails, the channel keeps its sample
+  EXPECT_EQ(slot.Path(), Entry("d")); // a folder: the load fails, the channel keeps its sample
   EXPECT_EQ(slot.Buffer(), buffer);
   Press(kPreviousSampleButton, 3);
-  EXPECT_EQ(slot.mPath, Entry("e.txt"));
+  EXPECT_EQ(slot.Path(), Entry("e.txt"));
   // The last entry: no following one, so it is loaded again.
   Press(kPreviousSampleButton, 3);
-  EXPECT_EQ(slot.mPath, Entry("e.txt"));
+  EXPECT_EQ(slot.Path(), Entry("e.txt"));
   EXPECT_EQ(slot.Buffer(), buffer);
   EXPECT_EQ(slot.Size(), 64u);
 }
@@ -655,7 +655,7 @@ TEST_F(StepThroughFolderTest, FolderHoldingOnlyTheChannelsFileLoadsItAgain)
   WriteConstantWav(alone / "only.wav", 30);
   Press(kNextSampleButton, 0);
   EXPECT_EQ(slot.Size(), 30u);
-  EXPECT_EQ(slot.mPath, U16(alone / "only.wav"));
+  EXPECT_EQ(slot.Path(), U16(alone / "only.wav"));
 }
 
 TEST_F(StepThroughFolderTest, ChannelWithoutFileLoadsTheEmptyPath)
@@ -663,7 +663,7 @@ TEST_F(StepThroughFolderTest, ChannelWithoutFileLoadsTheEmptyPath)
   for (int param : {kPreviousSampleButton, kNextSampleButton})
   {
     Press(param, 7);
-    EXPECT_TRUE(plug.mSlots[7].mPath.empty());
+    EXPECT_TRUE(plug.mSlots[7].Path().empty());
     EXPECT_EQ(plug.mSlots[7].Size(), 0u);
   }
 }
@@ -674,7 +674,7 @@ TEST_F(StepThroughFolderTest, FileNoLongerInItsFolderIsLoadedAgainAndFails)
   slot.LoadFile(Entry("a.wav"));
   fs::remove(mFolder / "a.wav");
   Press(kPreviousSampleButton, 0);
-  EXPECT_EQ(slot.mPath, Entry("a.wav"));
+  EXPECT_EQ(slot.Path(), Entry("a.wav"));
   EXPECT_EQ(slot.Size(), 64u);
 }
 
@@ -692,7 +692,7 @@ TEST_F(StepThroughFolderTest, FolderThatCannotBeListedLeavesTheChannelAsItWas)
   for (int param : {kPreviousSampleButton, kNextSampleButton})
   {
     Press(param, 2);
-    EXPECT_EQ(slot.mPath, U16(gone / "kick.wav"));
+    EXPECT_EQ(slot.Path(), U16(gone / "kick.wav"));
     EXPECT_EQ(slot.Buffer(), buffer);
     EXPECT_EQ(slot.Size(), 32u);
     EXPECT_EQ(slot.mPosition.load(), 5u); // no load happened
@@ -705,5 +705,5 @@ TEST_F(StepThroughFolderTest, ValueZeroDoesNothing)
   slot.LoadFile(Entry("b.wav"));
   HostSets(plug, kPreviousSampleButton, 0.0);
   HostSets(plug, kNextSampleButton, 0.0);
-  EXPECT_EQ(slot.mPath, Entry("b.wav"));
+  EXPECT_EQ(slot.Path(), Entry("b.wav"));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -137,7 +138,10 @@ TEST_F(StateTest, StepsPathsAndSamplesSitAtTheirOffsets)
   }
   WriteWav(file, {left, right});
   plug.mSlots[0].LoadFile(U16(file));
-  plug.mSlots[0].mPath = u"C:\\k.wav";
+  // The same sample under a Windows path, as a restore leaves it when that file is not there.
+  std::unique_ptr<double[]> samples(new double[2000]);
+  std::copy_n(plug.mSlots[0].Buffer(), 2000, samples.get());
+  plug.mSlots[0].RestoreSample(u"C:\\k.wav", std::move(samples), 2000, 2);
 
   testing::internal::CaptureStderr();
   const IByteChunk chunk = Save(plug);
@@ -274,7 +278,7 @@ TEST_F(StateTest, StoredSamplesReplaceTheFileEvenWhenItChangedOrWentAway)
     PluginPtr restored = MakeInitializedPlugin();
     ASSERT_EQ(restored->UnserializeState(chunk, 0), chunk.Size());
     const SampleSlot& slot = restored->mSlots[0];
-    EXPECT_EQ(slot.mPath, U16(file));
+    EXPECT_EQ(slot.Path(), U16(file));
     ASSERT_EQ(slot.Size(), 1000u);
     EXPECT_EQ(slot.Buffer()[999], saved->mSlots[0].Buffer()[999]);
     EXPECT_EQ(slot.mPlayLength.load(), 500u);
@@ -289,7 +293,7 @@ TEST_F(StateTest, ChannelSavedWithoutSampleIsRestoredEmpty)
   ASSERT_EQ(plug.UnserializeState(ChunkOf(chunk.Bytes()), 0), kDefaultChunkSize);
   for (const SampleSlot& slot : plug.mSlots)
   {
-    EXPECT_TRUE(slot.mPath.empty());
+    EXPECT_TRUE(slot.Path().empty());
     EXPECT_EQ(slot.Size(), 0u);
     EXPECT_EQ(slot.mPlayLength.load(), 0u);
   }
@@ -297,28 +301,31 @@ TEST_F(StateTest, ChannelSavedWithoutSampleIsRestoredEmpty)
   EXPECT_EQ(Save(plug).Size(), kDefaultChunkSize);
 }
 
-TEST_F(StateTest, SampleValuesThatAreNotFiniteBecomeZero)
+// A NaN or an infinity plays as 0; a value beyond the slot's bound (so large that the gains could take
+// it past the largest 32-bit float) is brought to the bound with its sign; every other value, beyond
+// ±1 too, keeps its own.
+TEST_F(StateTest, SampleValuesAreBoundedAsTheyEnterASlot)
 {
   // Through a restore...
   ChunkBuilder chunk;
   chunk.FixedPart();
-  chunk.Record({u"", {0.5, kNaN, kInf, -kInf, -0.25, 1e300}, 2.0});
+  chunk.Record({u"", {0.5, kNaN, kInf, -kInf, -0.25, 1e300, -1e300, 7.5, 1e36, -3e37}, 2.0});
   chunk.EmptyRecords(11);
   ASSERT_EQ(plug.UnserializeState(ChunkOf(chunk.Bytes()), 0), static_cast<int>(chunk.Size()));
   const double* restored = plug.mSlots[0].Buffer();
-  ASSERT_EQ(plug.mSlots[0].Size(), 6u);
-  const double expected[] = {0.5, 0.0, 0.0, 0.0, -0.25, 1e300};
-  for (size_t i = 0; i < 6; ++i)
+  ASSERT_EQ(plug.mSlots[0].Size(), 10u);
+  const double expected[] = {0.5, 0.0, 0.0, 0.0, -0.25, 1e36, -1e36, 7.5, 1e36, -1e36};
+  for (size_t i = 0; i < 10; ++i)
     EXPECT_EQ(restored[i], expected[i]) << i;
 
   // ... and through a load of a float file.
   const fs::path file = mFolder / "float.wav";
-  WriteWav(file, {{0.5, kNaN, kInf, -kInf, -0.25}}, true);
+  WriteWav(file, {{0.5, kNaN, kInf, -kInf, -0.25, 3.0e38, -12.5}}, true);
   plug.mSlots[1].LoadFile(U16(file));
-  ASSERT_EQ(plug.mSlots[1].Size(), 5u);
+  ASSERT_EQ(plug.mSlots[1].Size(), 7u);
   const double* loaded = plug.mSlots[1].Buffer();
-  const double expectedLoad[] = {0.5, 0.0, 0.0, 0.0, -0.25};
-  for (size_t i = 0; i < 5; ++i)
+  const double expectedLoad[] = {0.5, 0.0, 0.0, 0.0, -0.25, 1e36, -12.5};
+  for (size_t i = 0; i < 7; ++i)
     EXPECT_EQ(loaded[i], expectedLoad[i]) << i;
 }
 
@@ -454,7 +461,7 @@ TEST_F(StateTest, PathUnitsAreTheLowSixteenBitsOfTheWholePart)
   ChunkBuilder chunk;
   chunk.FixedPart().Double(65601.0).Double(66.9).Double(-65469.0).Double(0.0).Double(0.0).RecordTail().EmptyRecords(11);
   ASSERT_EQ(plug.UnserializeState(ChunkOf(chunk.Bytes()), 0), static_cast<int>(chunk.Size()));
-  EXPECT_EQ(plug.mSlots[0].mPath, u"ABC");
+  EXPECT_EQ(plug.mSlots[0].Path(), u"ABC");
 }
 
 TEST_F(StateTest, RestoreTracesEveryChannelBeforeItsReload)

@@ -96,6 +96,11 @@ HostModule::~HostModule()
         mHostContext->release();
 }
 
+void* HostModule::FindExport(const char* name) const
+{
+    return mLibrary != nullptr ? platform::FindSymbol(mLibrary, name) : nullptr;
+}
+
 bool HostModule::ReadFactory(std::string& error)
 {
     PFactoryInfo info;

@@ -69,6 +69,8 @@ public:
     const std::filesystem::path& BinaryPath() const { return mBinaryPath; }
     // The entry function called ("ModuleEntry", "InitDll"; empty for a Windows module without one).
     const std::string& EntryName() const { return mEntryName; }
+    // Any other function the module exports by that name, or null.
+    void* FindExport(const char* name) const;
 
 private:
     HostModule() = default;
