@@ -756,8 +756,8 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
   param->SetNormalized(value);
   struct HostCall
   {
-    int& depth;
-    explicit HostCall(int& d) : depth(d) { ++depth; }
+    std::atomic<int>& depth;
+    explicit HostCall(std::atomic<int>& d) : depth(d) { ++depth; }
     ~HostCall() { --depth; }
   } hostCall(mHostParamCallDepth);
   OnParamChangeUI(static_cast<int>(id), kHost);
@@ -826,9 +826,8 @@ void IPlugVST3::InformHostOfParamValuesChanged()
 
 void IPlugVST3::SendPendingHostNotices()
 {
-  if (!mParamValuesChangedPending || mHostParamCallDepth > 0)
+  if (mHostParamCallDepth > 0 || !mParamValuesChangedPending.exchange(false))
     return;
-  mParamValuesChangedPending = false;
   if (mComponentHandler)
     mComponentHandler->restartComponent(kParamValuesChanged);
 }

@@ -124,8 +124,9 @@ private:
   // Main thread. The host must not be called back from inside its own setParamNormalized: what the
   // plug-in has to tell it meanwhile becomes one request to read every value again, sent at the
   // next idle tick.
-  int mHostParamCallDepth = 0;
-  bool mParamValuesChangedPending = false;
+  // Atomic because a host may restore a state on a thread of its own beside the editor's tick.
+  std::atomic<int> mHostParamCallDepth{0};
+  std::atomic<bool> mParamValuesChangedPending{false};
 
   std::vector<Bus> mAudioOutBuses;
   std::vector<Bus> mAudioInBuses;
