@@ -16,11 +16,11 @@ void Krellbinder::OnIdle()
   const ParamSet moved = ShowStateInButtons();
 
   mStepLedSender.TransmitData(*this);
-  mDrumSelectSender.TransmitData(*this);
+  DeliverSelection(mDrumSelectSender, kCtrlTagDrumSelect, mSelectedDrum);
   DeliverStepRow();
-  mModeSender.TransmitData(*this);
-  mOctaveSender.TransmitData(*this);
-  mPatternSender.TransmitData(*this);
+  DeliverSelection(mModeSender, kCtrlTagMode, mMode);
+  DeliverSelection(mOctaveSender, kCtrlTagOctave, mOctave);
+  DeliverSelection(mPatternSender, kCtrlTagPattern, mPattern);
   DeliverChannelStates();
 
   if (moved.any())
@@ -82,6 +82,20 @@ void Krellbinder::DeliverChannelStates()
     return;
   ChannelStateSender::Data states = CurrentChannelStates();
   SendControlMsgFromDelegate(states.ctrlTag, kUpdateMessage, static_cast<int>(sizeof(states)), &states);
+}
+
+// The same for a selection: its group writes the index it receives into the plug-in's field, so a
+// value read when the record was queued would undo a later choice (a host's change before the tick,
+// or a second pattern note whose record the full queue dropped).
+template <class Sender>
+void Krellbinder::DeliverSelection(Sender& sender, int ctrlTag, const std::atomic<int32_t>& field)
+{
+  RecordCounter pending;
+  sender.TransmitData(pending);
+  if (pending.mCount == 0)
+    return;
+  IntSender::Data record(ctrlTag, {field.load(std::memory_order_relaxed)});
+  SendControlMsgFromDelegate(record.ctrlTag, kUpdateMessage, static_cast<int>(sizeof(record)), &record);
 }
 
 StepRowSender::Data Krellbinder::CurrentStepRow() const

@@ -88,4 +88,6 @@ private:
   ChannelStateSender::Data CurrentChannelStates() const;
   void DeliverStepRow();
   void DeliverChannelStates();
+  template <class Sender>
+  void DeliverSelection(Sender& sender, int ctrlTag, const std::atomic<int32_t>& field);
 };
