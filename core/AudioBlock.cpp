@@ -1,23 +1,19 @@
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
+#include "DrumNames.h"
+#include "EditorTags.h"
 #include "Krellbinder.h"
 
 namespace
 {
-constexpr int kCtrlTagLed = 0;
-constexpr int kCtrlTagStep = 28;
-constexpr int kCtrlTagOctave = 84;
-constexpr int kCtrlTagPattern = 134;
-
 constexpr int kFirstDrumNote = 36;
 constexpr int kFirstPatternNote = 48;
 constexpr int kLastPatternNote = 71;
 constexpr float kSequencerVelocity = 100.0f;
 
-const char* const kDrumNames[kNumDrums] = {"Kick",          "Side Stick",    "Acoustic Snare", "Hand Clap",
-                                           "Electric Snare", "Low Floor Tom", "Closed Hi-Hat",  "High Floor Tom",
-                                           "Pedal Hi-Hat",  "Low Tom",       "Open Hi-Hat",    "Low Middle Tom"};
+static_assert(std::size(kDrumNames) == kNumDrums, "one name for each drum");
 
 bool ModeTakesMidi(int mode) { return mode == kModeHostSync || mode == kModeMidi; }
 bool ModeRunsClock(int mode, bool transportRunning)
@@ -30,10 +26,6 @@ bool ModeRenders(int mode, bool transportRunning)
 {
   return mode == kModeRun || mode == kModeMidi || (mode == kModeHostSync && transportRunning);
 }
-
-// The pattern memory is indexed by these without a test; every writer keeps them in range, and a
-// value out of range is read as 0 rather than reaching past the memory.
-int InRange(int value, int count) { return value >= 0 && value < count ? value : 0; }
 
 // The swing delay of a hit on an odd step: a sixteenth of a beat at master swing 1.0.
 int32_t SwingDelay(double sampleRate, double tempo, double masterSwing)

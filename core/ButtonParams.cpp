@@ -8,13 +8,7 @@
 
 namespace
 {
-bool InGroup(int paramIdx, int first, int count) { return paramIdx >= first && paramIdx < first + count; }
-
 double OneWhen(bool on) { return on ? 1.0 : 0.0; }
-
-// A selection outside its range (the editor's groups store what they receive) shows no button, and
-// the shown row is then read as 0 rather than from outside the pattern memory.
-int32_t InRange(int32_t value, int32_t count) { return value >= 0 && value < count ? value : 0; }
 } // namespace
 
 // Any thread: the audio thread asks too, so only relaxed loads and a little arithmetic.

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorTags.h"
 #include "FolderListing.h"
 #include "Krellbinder.h"
 #include "SampleDialog.h"
@@ -10,14 +11,6 @@
 
 namespace
 {
-// Control tags of the controls that the reactions update directly.
-constexpr int kBrowseTag = 16;
-constexpr int kStepTag = 28;
-constexpr int kMuteTag = 110;
-constexpr int kSampleNameTag = 122;
-
-bool InGroup(int paramIdx, int first, int count) { return paramIdx >= first && paramIdx < first + count; }
-
 // A browse, stepping or step value counts when it is anything but 0; a selection only at exactly 1.
 bool IsOn(double v) { return v != 0.0; }
 bool IsOne(double v) { return v == 1.0; }
@@ -82,7 +75,7 @@ void SetMute(Krellbinder& plug, int channel, bool on)
 void QueueStepRow(Krellbinder& plug)
 {
   StepRowSender::Data row;
-  row.ctrlTag = kStepTag;
+  row.ctrlTag = kCtrlTagStep;
   row.nChans = 1;
   row.chanOffset = 0;
   const int drum = plug.mSelectedDrum.load(std::memory_order_relaxed);
@@ -95,7 +88,7 @@ void QueueStepRow(Krellbinder& plug)
 void QueueChannelStates(Krellbinder& plug)
 {
   ChannelStateSender::Data states;
-  states.ctrlTag = kMuteTag;
+  states.ctrlTag = kCtrlTagMute;
   states.nChans = 1;
   states.chanOffset = 0;
   for (int ch = 0; ch < kNumDrums; ++ch)
@@ -108,7 +101,7 @@ void ShowSampleName(Krellbinder& plug, int channel)
   IGraphics* ui = plug.GetUI();
   if (!ui)
     return;
-  if (auto* label = dynamic_cast<ITextControl*>(ui->GetControlWithTag(kSampleNameTag + channel)))
+  if (auto* label = dynamic_cast<ITextControl*>(ui->GetControlWithTag(kCtrlTagSampleName + channel)))
   {
     label->SetStr(GetSampleDisplayName(plug.mSlots[static_cast<size_t>(channel)].Path()).c_str());
     label->SetDirty(true, -1);
@@ -125,7 +118,7 @@ void BrowseForSample(Krellbinder& plug, int channel)
 
   if (IGraphics* ui = plug.GetUI())
   {
-    if (IControl* button = ui->GetControlWithTag(kBrowseTag + channel))
+    if (IControl* button = ui->GetControlWithTag(kCtrlTagBrowse + channel))
     {
       button->SetValue(0.0, 0);
       button->SetDirty(true, -1);

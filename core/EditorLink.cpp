@@ -46,10 +46,6 @@ void Krellbinder::OnUIClose()
 
 namespace
 {
-// A selection outside its range (the fields take what the editor's groups receive) reads as 0, so
-// that no record is ever made from outside the pattern memory.
-int32_t InRange(int32_t value, int32_t count) { return value >= 0 && value < count ? value : 0; }
-
 // Takes records off a queue and only counts them.
 struct RecordCounter
 {

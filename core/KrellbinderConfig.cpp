@@ -1,5 +1,6 @@
 #include "KrellbinderConfig.h"
 
+#include "EditorSize.h"
 #include "KrellbinderParams.h"
 #include "plugin/IPlugConstants.h"
 
@@ -22,8 +23,8 @@ Config BuildPluginConfig()
   config.plugDoesChunks = false;
   config.plugType = kInstrument;
   config.plugHasUI = true;
-  config.plugWidth = 1206;
-  config.plugHeight = 616;
+  config.plugWidth = kEditorWidth;
+  config.plugHeight = kEditorHeight;
   config.plugMinWidth = 256;
   config.plugMaxWidth = 8192;
   config.plugMinHeight = 256;

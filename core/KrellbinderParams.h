@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // The plug-in's parameters, by index. The first index of each group is named; the rest follow.
 enum EParams
 {
@@ -30,3 +32,11 @@ static constexpr int kNumSteps = 16;
 static constexpr int kNumModes = 4;
 static constexpr int kNumOctaves = 2;
 static constexpr int kNumPatternsPerOctave = 12;
+
+// Whether a parameter index lies in the group of `count` parameters that starts at `first`.
+constexpr bool InGroup(int paramIdx, int first, int count) { return paramIdx >= first && paramIdx < first + count; }
+
+// A selection (drum, mode, octave, pattern) as an index below `count`. The selection fields take what
+// the editor's groups receive, so one may hold a value out of range; it reads as 0, so that nothing is
+// read from outside the pattern memory.
+constexpr int32_t InRange(int32_t value, int32_t count) { return value >= 0 && value < count ? value : 0; }

@@ -14,8 +14,6 @@ void ApplyPanLaw(SampleSlot& slot, double pan, double volume)
   slot.mGainLeft.store(left, std::memory_order_relaxed);
   slot.mGainRight.store(right, std::memory_order_relaxed);
 }
-
-bool InGroup(int paramIdx, int first) { return paramIdx >= first && paramIdx < first + kNumDrums; }
 } // namespace
 
 // Any thread (host automation runs it on the audio thread): constant work, no allocation, no lock.
@@ -36,29 +34,29 @@ void Krellbinder::OnParamChange(int paramIdx)
     mMasterSwing.store(v, std::memory_order_relaxed);
     return;
   }
-  if (InGroup(paramIdx, kPanKnob))
+  if (InGroup(paramIdx, kPanKnob, kNumDrums))
   {
     SampleSlot& slot = mSlots[static_cast<size_t>(paramIdx - kPanKnob)];
     slot.mPan.store(v, std::memory_order_relaxed);
     ApplyPanLaw(slot, v, slot.mVolume.load(std::memory_order_relaxed));
   }
-  else if (InGroup(paramIdx, kVolumeKnob))
+  else if (InGroup(paramIdx, kVolumeKnob, kNumDrums))
   {
     SampleSlot& slot = mSlots[static_cast<size_t>(paramIdx - kVolumeKnob)];
     slot.mVolume.store(v, std::memory_order_relaxed);
     ApplyPanLaw(slot, slot.mPan.load(std::memory_order_relaxed), v);
   }
-  else if (InGroup(paramIdx, kPitchKnob))
+  else if (InGroup(paramIdx, kPitchKnob, kNumDrums))
   {
     // The parameter keeps to -12..12; anything else (a NaN from a host) plays as pitch 0.
     const int32_t pitch = v >= -12.0 && v <= 12.0 ? static_cast<int32_t>(v) : 0;
     mSlots[static_cast<size_t>(paramIdx - kPitchKnob)].mPitch.store(pitch, std::memory_order_relaxed);
   }
-  else if (InGroup(paramIdx, kSwingButton))
+  else if (InGroup(paramIdx, kSwingButton, kNumDrums))
   {
     mSlots[static_cast<size_t>(paramIdx - kSwingButton)].mSwing.store(v == 1.0, std::memory_order_relaxed);
   }
-  else if (InGroup(paramIdx, kLengthKnob))
+  else if (InGroup(paramIdx, kLengthKnob, kNumDrums))
   {
     mSlots[static_cast<size_t>(paramIdx - kLengthKnob)].SetLengthFraction(v);
   }

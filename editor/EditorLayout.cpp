@@ -5,14 +5,13 @@
 
 #include "EditorControls.h"
 #include "EditorSettings.h"
+#include "EditorSize.h"
 #include "EditorTags.h"
 #include "Krellbinder.h"
 #include "graphics/IGraphics.h"
 
 namespace
 {
-constexpr int kEditorWidth = 1206;
-constexpr int kEditorHeight = 616;
 constexpr int kEditorFps = 60;
 
 // Every column of the channel strip and of the step row is 63 units wide.

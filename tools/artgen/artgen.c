@@ -25,10 +25,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "DrumNames.h"
+#include "EditorSize.h"
+
 #define PI 3.14159265358979323846
 
-#define VIEW_W 1206
-#define VIEW_H 616
 #define KNOB_SIZE 30
 #define KNOB_FRAMES 127
 #define COLUMN_PITCH 63
@@ -646,10 +647,6 @@ static void DrawKnob(cairo_t* cr, int frame, int variant)
 /* ------------------------------------------------------------------------------------------------ */
 /* The background                                                                                    */
 
-static const char* const kDrumNames[NUM_CHANNELS] = {
-    "Kick",          "Side Stick",    "Acoustic Snare", "Hand Clap", "Electric Snare", "Low Floor Tom",
-    "Closed Hi-Hat", "High Floor Tom", "Pedal Hi-Hat",   "Low Tom",   "Open Hi-Hat",    "Low Middle Tom"};
-
 /* Control positions of the editor, in view units. */
 static int ColumnX(int ch) { return 100 + COLUMN_PITCH * ch; }
 static int StepX(int i) { return 104 + 63 * i; }
@@ -769,25 +766,25 @@ static void DrawBackground(cairo_t* cr, int frame, int variant)
     (void)variant;
 
     /* Panel. */
-    cairo_rectangle(cr, 0, 0, VIEW_W, VIEW_H);
-    FillVertical(cr, 0, VIEW_H, C_PANEL_TOP, C_PANEL_BOTTOM);
+    cairo_rectangle(cr, 0, 0, kEditorWidth, kEditorHeight);
+    FillVertical(cr, 0, kEditorHeight, C_PANEL_TOP, C_PANEL_BOTTOM);
     cairo_new_path(cr);
 
     /* Title bar. */
-    cairo_rectangle(cr, 0, 0, VIEW_W, 54);
+    cairo_rectangle(cr, 0, 0, kEditorWidth, 54);
     FillVertical(cr, 0, 54, 0x17181b, 0x121315);
     cairo_new_path(cr);
-    cairo_rectangle(cr, 0, 54, VIEW_W, 1);
+    cairo_rectangle(cr, 0, 54, kEditorWidth, 1);
     Rgb(cr, 0x07080a);
     cairo_fill(cr);
-    cairo_rectangle(cr, 0, 55, VIEW_W, 1);
+    cairo_rectangle(cr, 0, 55, kEditorWidth, 1);
     Rgba(cr, 0xffffff, 0.06);
     cairo_fill(cr);
-    cairo_rectangle(cr, 0, 0, VIEW_W, 2);
+    cairo_rectangle(cr, 0, 0, kEditorWidth, 2);
     Rgb(cr, C_ORANGE_LO);
     cairo_fill(cr);
     Screw(cr, 20, 27);
-    Screw(cr, VIEW_W - 20, 27);
+    Screw(cr, kEditorWidth - 20, 27);
     const double logoEnd = Logo(cr, 104, 28);
     cairo_rectangle(cr, logoEnd + 14, 19, 1, 18);
     Rgba(cr, 0xffffff, 0.15);
@@ -915,8 +912,8 @@ static void DrawBackground(cairo_t* cr, int frame, int variant)
     /* Resize grip under the corner resizer. */
     for (int i = 0; i < 3; ++i) {
         const double o = 4 + i * 4;
-        cairo_move_to(cr, VIEW_W - 3 - o, VIEW_H - 3);
-        cairo_line_to(cr, VIEW_W - 3, VIEW_H - 3 - o);
+        cairo_move_to(cr, kEditorWidth - 3 - o, kEditorHeight - 3);
+        cairo_line_to(cr, kEditorWidth - 3, kEditorHeight - 3 - o);
         Rgba(cr, 0xffffff, 0.18);
         cairo_set_line_width(cr, 1);
         cairo_stroke(cr);
@@ -956,7 +953,7 @@ static void SetBitmap(int index, const char* file, int width, int frameHeight, i
 static void BuildTable(void)
 {
     static char selNames[12][24], ptnNames[12][24];
-    SetBitmap(B_BACKGROUND, "Background.png", VIEW_W, VIEW_H, 1, DrawBackground, 0);
+    SetBitmap(B_BACKGROUND, "Background.png", kEditorWidth, kEditorHeight, 1, DrawBackground, 0);
     SetBitmap(B_LED, "btnLed.png", 51, 11, 2, DrawLed, 0);
     SetBitmap(B_SEQ, "btnSeq.png", 52, 40, 2, DrawStep, 0);
     SetBitmap(B_FOLDER, "btnFolder.png", 21, 18, 2, DrawFolder, 0);
@@ -1103,7 +1100,7 @@ static cairo_surface_t* ComposePreview(int allOn)
     static const double kLengths[NUM_CHANNELS] = {1, 0.4, 1, 0.8, 1, 1, 0.3, 1, 0.5, 1, 0.9, 1};
     const int displayedStep = 7, mode = 2, octave = 0, pattern = 4, drum = 0;
 
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, VIEW_W, VIEW_H);
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kEditorWidth, kEditorHeight);
     cairo_t* cr = cairo_create(s);
     Blit(cr, B_BACKGROUND, 0, 0, 0);
     Blit(cr, B_KNOB, KnobFrame(0.8), MASTER_KNOB_X, MASTER_VOLUME_Y);
