@@ -1,6 +1,8 @@
 #pragma once
-// FUnknown plumbing for the host's own objects: queryInterface over a list of interfaces and the
-// reference count.
+// FUnknown plumbing for objects written on the SDK's interfaces: queryInterface over a list of
+// interfaces and the reference count. The host's own objects use HostObject and EmbeddedHostObject;
+// an object that takes its interfaces from classes of its own (a plug-in's processor and controller
+// parts) uses CountedObject or UncountedObject with the list of what it answers for.
 
 #include "pluginterfaces/base/funknown.h"
 
@@ -17,42 +19,89 @@ inline bool IidEqual(const void* a, const void* b)
     return std::memcmp(a, b, sizeof(Steinberg::TUID)) == 0;
 }
 
-template <typename... Interfaces>
-class InterfaceList : public Interfaces...
+// An interface that an object holds more than once (IPluginBase beneath both IComponent and
+// IEditController), answered through one of the interfaces above it.
+template <typename Interface, typename Through>
+struct Via
 {
-public:
-    // Finds the interface with the given id; FUnknown maps to the first interface.
-    void* FindInterface(const Steinberg::TUID iid)
+    using Type = Interface;
+    template <typename Self>
+    static void* Cast(Self* self)
     {
-        using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
-        if (IidEqual(iid, Steinberg::FUnknown::iid.toTUID()))
-            return static_cast<Steinberg::FUnknown*>(static_cast<First*>(this));
-        void* found = nullptr;
-        auto consider = [&](void* candidate, const Steinberg::FUID& id) {
-            if (found == nullptr && IidEqual(iid, id.toTUID()))
-                found = candidate;
-        };
-        (consider(static_cast<Interfaces*>(this), Interfaces::iid), ...);
-        return found;
+        return static_cast<Interface*>(static_cast<Through*>(self));
     }
 };
 
-// A reference-counted object made with new (start count 1, use Steinberg::owned()); it deletes
-// itself when the last reference goes.
+// The interfaces an object answers for, in order; FUnknown is answered by the first.
 template <typename... Interfaces>
-class HostObject : public InterfaceList<Interfaces...>
+struct Answers
+{
+};
+
+namespace detail {
+
+template <typename Interface>
+struct Answer
+{
+    using Type = Interface;
+    template <typename Self>
+    static void* Cast(Self* self)
+    {
+        return static_cast<Interface*>(self);
+    }
+};
+template <typename Interface, typename Through>
+struct Answer<Via<Interface, Through>> : Via<Interface, Through>
+{
+};
+
+template <typename... Interfaces, typename Self>
+void* FindInterface(Self* self, const Steinberg::TUID iid)
+{
+    using First = detail::Answer<std::tuple_element_t<0, std::tuple<Interfaces...>>>;
+    if (IidEqual(iid, Steinberg::FUnknown::iid.toTUID()))
+        return static_cast<Steinberg::FUnknown*>(static_cast<typename First::Type*>(First::Cast(self)));
+    void* found = nullptr;
+    auto consider = [&](auto answer) {
+        using A = decltype(answer);
+        if (found == nullptr && IidEqual(iid, A::Type::iid.toTUID()))
+            found = A::Cast(self);
+    };
+    (consider(detail::Answer<Interfaces>{}), ...);
+    return found;
+}
+
+template <typename List>
+struct AnswerList;
+template <typename... Interfaces>
+struct AnswerList<Answers<Interfaces...>>
+{
+    template <typename Self>
+    static void* Find(Self* self, const Steinberg::TUID iid)
+    {
+        return FindInterface<Interfaces...>(self, iid);
+    }
+};
+
+} // namespace detail
+
+// A reference-counted object made with new (start count 1, use Steinberg::owned()) from the given
+// bases, answering for the interfaces in List (an Answers<...>); it deletes itself when the last
+// reference goes.
+template <typename List, typename... Bases>
+class CountedObject : public Bases...
 {
 public:
-    HostObject() = default;
-    virtual ~HostObject() = default;
-    HostObject(const HostObject&) = delete;
-    HostObject& operator=(const HostObject&) = delete;
+    CountedObject() = default;
+    virtual ~CountedObject() = default;
+    CountedObject(const CountedObject&) = delete;
+    CountedObject& operator=(const CountedObject&) = delete;
 
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override
     {
         if (obj == nullptr)
             return Steinberg::kInvalidArgument;
-        *obj = this->FindInterface(iid);
+        *obj = detail::AnswerList<List>::Find(this, iid);
         if (*obj == nullptr)
             return Steinberg::kNoInterface;
         addRef();
@@ -71,29 +120,34 @@ private:
     std::atomic<Steinberg::uint32> mRefCount{1};
 };
 
-// An object that lives inside its owner (the process buffers' event list and parameter queues):
-// the reference count is ignored, and the plug-in must not keep it past the call it got it in.
-template <typename... Interfaces>
-class EmbeddedHostObject : public InterfaceList<Interfaces...>
+// An object whose reference count is ignored: it lives inside its owner (the process buffers' event
+// list and parameter queues) or for the whole module, and whoever receives it must not keep it longer.
+template <typename List, typename... Bases>
+class UncountedObject : public Bases...
 {
 public:
-    EmbeddedHostObject() = default;
-    virtual ~EmbeddedHostObject() = default;
-    EmbeddedHostObject(const EmbeddedHostObject&) = delete;
-    EmbeddedHostObject& operator=(const EmbeddedHostObject&) = delete;
+    UncountedObject() = default;
+    virtual ~UncountedObject() = default;
+    UncountedObject(const UncountedObject&) = delete;
+    UncountedObject& operator=(const UncountedObject&) = delete;
 
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override
     {
         if (obj == nullptr)
             return Steinberg::kInvalidArgument;
-        *obj = this->FindInterface(iid);
+        *obj = detail::AnswerList<List>::Find(this, iid);
         if (*obj == nullptr)
             return Steinberg::kNoInterface;
-        addRef();
         return Steinberg::kResultOk;
     }
     Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
     Steinberg::uint32 PLUGIN_API release() override { return 1; }
 };
+
+// The host's own objects, which derive from the interfaces they answer for.
+template <typename... Interfaces>
+using HostObject = CountedObject<Answers<Interfaces...>, Interfaces...>;
+template <typename... Interfaces>
+using EmbeddedHostObject = UncountedObject<Answers<Interfaces...>, Interfaces...>;
 
 } // namespace krb::host
