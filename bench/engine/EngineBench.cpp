@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "EngineHarness.h"
-#include "TestFiles.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
 namespace
 {
@@ -18,13 +19,13 @@ constexpr uint32_t kSampleFrames = 441000; // ten seconds: every channel sounds 
 
 void BM_ProcessBlockRunMode(benchmark::State& state)
 {
-  krb_test::TempFolder folder;
-  krb_test::EngineHarness harness(44100.0, kBlock, Steinberg::Vst::kSample64);
+  krbtest::TempFolder folder;
+  krbtest::EngineHarness harness(44100.0, kBlock, Steinberg::Vst::kSample64);
   Krellbinder& plug = harness.Plug();
   for (int k = 0; k < kNumDrums; ++k)
   {
     const auto path = folder / ("drum" + std::to_string(k) + ".wav");
-    krb_test::WriteFloatWav(path, krb_test::Ramp(2, kSampleFrames));
+    krbtest::WriteFloatWav(path, krbtest::Ramp(2, kSampleFrames));
     plug.mSlots[static_cast<size_t>(k)].LoadFile(path.u16string());
     for (int step = 0; step < kNumSteps; ++step)
       plug.mSequencer.SetStep(k, 0, step, true);

@@ -12,7 +12,7 @@
 #include "EngineHarness.h"
 #include "Krellbinder.h"
 
-using krb_test::EngineHarness;
+using krbtest::EngineHarness;
 
 namespace
 {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "EditorSize.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -35,7 +37,7 @@ void PrintTo(const BitmapCase& c, std::ostream* os)
 std::vector<BitmapCase> AllBitmaps()
 {
     std::vector<BitmapCase> cases = {
-        {"Background.png", 1206, 616, 1},
+        {"Background.png", kEditorWidth, kEditorHeight, 1},
         {"btnLed.png", 51, 11, 2},
         {"btnSeq.png", 52, 40, 2},
         {"btnFolder.png", 21, 18, 2},

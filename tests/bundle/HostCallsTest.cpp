@@ -17,14 +17,15 @@
 #include "HostPlugin.h"
 #include "HostProcessing.h"
 #include "KitState.h"
-#include "TestFiles.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
 using namespace Steinberg;
 using krb::host::EBusSelection;
 using krb::host::HostPlugin;
 using krb::host::HostProcessing;
-using krb_test::TempFolder;
-using krb_test::WriteFloatWav;
+using krbtest::TempFolder;
+using krbtest::WriteFloatWav;
 
 namespace
 {

@@ -3,33 +3,20 @@
 #include <string>
 #include <vector>
 
+#include "EditorTags.h"
 #include "EngineHarness.h"
-#include "TestFiles.h"
+#include "QueueRecorder.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
-using krb_test::EngineHarness;
-using krb_test::Ramp;
-using krb_test::TempFolder;
-using krb_test::WriteFloatWav;
+using krbtest::EngineHarness;
+using krbtest::QueueRecorder;
+using krbtest::Ramp;
+using krbtest::TempFolder;
+using krbtest::WriteFloatWav;
 
 namespace
 {
-// Collects what the editor queues deliver.
-struct RecordingDelegate
-{
-  struct Record
-  {
-    int tag;
-    int size;
-    std::vector<uint8_t> bytes;
-  };
-  void SendControlMsgFromDelegate(int tag, int /*msgTag*/, int size, const void* data)
-  {
-    const auto* p = static_cast<const uint8_t*>(data);
-    records.push_back({tag, size, std::vector<uint8_t>(p, p + size)});
-  }
-  std::vector<Record> records;
-};
-
 // One sample's contribution as the audio block computes it.
 double Out(double sample, double gain, double velocity, double masterVolume = 1.0)
 {
@@ -112,11 +99,11 @@ TEST_F(AudioBlock, RunModeHitsOnTheStepGrid)
   EXPECT_EQ(out[88200], Out(ramp[0][0], 1.0, 100.0));
   EXPECT_EQ(Plug().mSlots[0].mVelocity.load(), 100.0f);
   // The LEDs heard of every block.
-  RecordingDelegate editor;
+  QueueRecorder editor;
   Plug().mStepLedSender.TransmitData(editor);
-  ASSERT_EQ(editor.records.size(), 1u);
-  EXPECT_EQ(editor.records[0].tag, 0);
-  EXPECT_EQ(editor.records[0].size, 16);
+  ASSERT_EQ(editor.mDeliveries.size(), 1u);
+  EXPECT_EQ(editor.mDeliveries[0].ctrlTag, kCtrlTagLed);
+  EXPECT_EQ(editor.mDeliveries[0].dataSize, 16);
 }
 
 TEST_F(AudioBlock, EveryStepAndDrumOfTheShownSlot)
@@ -350,21 +337,21 @@ TEST_F(AudioBlock, PatternSelectNotesInHostSync)
     harness.Process(64);
     EXPECT_EQ(plug.mOctave.load(), c.octave) << c.note;
     EXPECT_EQ(plug.mPattern.load(), c.pattern) << c.note;
-    RecordingDelegate editor;
+    QueueRecorder editor;
     plug.mStepRowSender.TransmitData(editor);
     plug.mOctaveSender.TransmitData(editor);
     plug.mPatternSender.TransmitData(editor);
-    ASSERT_EQ(editor.records.size(), 3u);
-    EXPECT_EQ(editor.records[0].tag, 28);
-    EXPECT_EQ(editor.records[0].size, 28);
+    ASSERT_EQ(editor.mDeliveries.size(), 3u);
+    EXPECT_EQ(editor.mDeliveries[0].ctrlTag, kCtrlTagStep);
+    EXPECT_EQ(editor.mDeliveries[0].dataSize, 28);
     for (int s = 0; s < 16; ++s)
-      EXPECT_EQ(editor.records[0].bytes[static_cast<size_t>(12 + s)], s == 5 ? 1 : 0);
-    EXPECT_EQ(editor.records[1].tag, 84);
+      EXPECT_EQ(editor.mDeliveries[0].bytes[static_cast<size_t>(12 + s)], s == 5 ? 1 : 0);
+    EXPECT_EQ(editor.mDeliveries[1].ctrlTag, kCtrlTagOctave);
     int32_t value = 0;
-    std::memcpy(&value, editor.records[1].bytes.data() + 12, 4);
+    std::memcpy(&value, editor.mDeliveries[1].bytes.data() + 12, 4);
     EXPECT_EQ(value, c.octave);
-    EXPECT_EQ(editor.records[2].tag, 134);
-    std::memcpy(&value, editor.records[2].bytes.data() + 12, 4);
+    EXPECT_EQ(editor.mDeliveries[2].ctrlTag, kCtrlTagPattern);
+    std::memcpy(&value, editor.mDeliveries[2].bytes.data() + 12, 4);
     EXPECT_EQ(value, c.pattern);
   }
 }
@@ -402,9 +389,9 @@ TEST_F(AudioBlock, OtherNotesSelectNoPattern)
   harness.NoteOn(0, 60, 100);
   harness.Process(32);
   EXPECT_EQ(harness.Plug().mOctave.load(), 0);
-  RecordingDelegate editor;
+  QueueRecorder editor;
   harness.Plug().mStepRowSender.TransmitData(editor);
-  EXPECT_TRUE(editor.records.empty());
+  EXPECT_TRUE(editor.mDeliveries.empty());
 }
 
 // Run mode steps at the host's tempo whatever the notes did: after a note-off in Midi mode the Run
@@ -604,7 +591,7 @@ TEST_F(AudioBlock, ZeroFrameCallSendsTheStepAndCopiesTheTempoInRunMode)
   EXPECT_EQ(Plug().mSequencer.mSamplesToNextStep, -1); // no frame, so no tick
 
   // In Midi mode no step goes to the LEDs; the tempo is copied all the same.
-  RecordingDelegate editor;
+  QueueRecorder editor;
   Plug().mStepLedSender.TransmitData(editor);
   Plug().mMode = kModeMidi;
   mHarness.SetTempo(133.0);
@@ -641,16 +628,16 @@ TEST_F(AudioBlock, BypassedNotesMoveOnlyTheClockAndThePattern)
   for (int c = 0; c < EngineHarness::kNumOutputChannels; ++c)
     EXPECT_EQ(FirstSound(c), -1) << c;
 
-  RecordingDelegate editor;
+  QueueRecorder editor;
   Plug().mStepRowSender.TransmitData(editor);
   Plug().mOctaveSender.TransmitData(editor);
   Plug().mPatternSender.TransmitData(editor);
-  ASSERT_EQ(editor.records.size(), 3u);
-  EXPECT_EQ(editor.records[0].tag, 28);
+  ASSERT_EQ(editor.mDeliveries.size(), 3u);
+  EXPECT_EQ(editor.mDeliveries[0].ctrlTag, kCtrlTagStep);
   for (int s = 0; s < 16; ++s)
-    EXPECT_EQ(editor.records[0].bytes[static_cast<size_t>(12 + s)], s == 2 ? 1 : 0);
-  EXPECT_EQ(editor.records[1].tag, 84);
-  EXPECT_EQ(editor.records[2].tag, 134);
+    EXPECT_EQ(editor.mDeliveries[0].bytes[static_cast<size_t>(12 + s)], s == 2 ? 1 : 0);
+  EXPECT_EQ(editor.mDeliveries[1].ctrlTag, kCtrlTagOctave);
+  EXPECT_EQ(editor.mDeliveries[2].ctrlTag, kCtrlTagPattern);
 }
 
 // Starting processing again reloads each sample from disk; the voice is idle and keeps its length.

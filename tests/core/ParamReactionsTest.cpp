@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "DrumNames.h"
 #include "EngineHarness.h"
-#include "TestFiles.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
-using krb_test::EngineHarness;
-using krb_test::Ramp;
-using krb_test::TempFolder;
-using krb_test::WriteFloatWav;
+using krbtest::EngineHarness;
+using krbtest::Ramp;
+using krbtest::TempFolder;
+using krbtest::WriteFloatWav;
 
 namespace
 {
@@ -154,20 +156,17 @@ TEST(BusNames, DrumNamesOnTheTwelveOutputs)
 {
   EngineHarness harness;
   Krellbinder& plug = harness.Plug();
-  const char* const names[] = {"Kick",          "Side Stick",     "Acoustic Snare", "Hand Clap",
-                               "Electric Snare", "Low Floor Tom",  "Closed Hi-Hat",  "High Floor Tom",
-                               "Pedal Hi-Hat",  "Low Tom",        "Open Hi-Hat",    "Low Middle Tom"};
   for (int b = 0; b < kNumDrums; ++b)
   {
     WDL_String name;
     plug.GetBusName(kOutput, b, kNumDrums, name);
-    EXPECT_STREQ(name.Get(), names[b]);
+    EXPECT_STREQ(name.Get(), kDrumNames[b]);
     Steinberg::Vst::BusInfo info{};
     ASSERT_EQ(plug.getBusInfo(Steinberg::Vst::kAudio, Steinberg::Vst::kOutput, b, info), Steinberg::kResultOk);
     char text[64] = {};
     for (int i = 0; i < 63 && info.name[i]; ++i)
       text[i] = static_cast<char>(info.name[i]);
-    EXPECT_STREQ(text, names[b]);
+    EXPECT_STREQ(text, kDrumNames[b]);
   }
   WDL_String name;
   plug.GetBusName(kOutput, 12, kNumDrums + 1, name);

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "EngineHarness.h"
-#include "TestFiles.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
-using krb_test::EngineHarness;
-using krb_test::TempFolder;
-using krb_test::WriteFloatWav;
+using krbtest::EngineHarness;
+using krbtest::TempFolder;
+using krbtest::WriteFloatWav;
 
 namespace
 {

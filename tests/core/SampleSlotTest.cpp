@@ -8,11 +8,12 @@
 
 #include "DebugCapture.h"
 #include "SampleSlot.h"
-#include "TestFiles.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
-using krb_test::Ramp;
-using krb_test::TempFolder;
-using krb_test::WriteFloatWav;
+using krbtest::Ramp;
+using krbtest::TempFolder;
+using krbtest::WriteFloatWav;
 
 namespace
 {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "EditorSize.h"
 #include "EditorTags.h"
 #include "KitSynth.h"
 #include "PluginPtr.h"
@@ -43,10 +44,10 @@ int TextWidth(const ResourceBytes& font, float size, const std::string& text)
 
 TEST(DemoKitLabelsTest, EverySampleNameFitsItsLabel)
 {
-  TempConfigHome home;
+  krbtest::TempConfigHome home;
   PluginPtr plugin = MakeInitializedPlugin();
   Krellbinder& plug = *plugin;
-  plugin->SetMakeGraphicsFunc([&plug]() { return new IGraphics(plug, 1206, 616, 60, 1.f); });
+  plugin->SetMakeGraphicsFunc([&plug]() { return new IGraphics(plug, kEditorWidth, kEditorHeight, 60, 1.f); });
   const auto kit = kitgen::SynthesizeKit(8000.0);
   ASSERT_EQ(kit.size(), static_cast<size_t>(kNumDrums));
   for (int ch = 0; ch < kNumDrums; ++ch)

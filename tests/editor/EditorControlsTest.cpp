@@ -3,17 +3,33 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "EditorControls.h"
+#include "EditorSize.h"
 #include "EditorTags.h"
 #include "Krellbinder.h"
-#include "RecordingDelegate.h"
+#include "RecordingEditorDelegate.h"
 #include "graphics/IGraphics.h"
 #include "plugin/ISender.h"
 
 namespace
 {
-using Sent = RecordingDelegate::Sent;
+using Sent = krbtest::RecordingEditorDelegate::Sent;
+
+// A delegate with the plug-in's parameters, each from 0 to 1, that records what the controls send.
+class PluginParamsDelegate : public krbtest::RecordingEditorDelegate
+{
+public:
+  PluginParamsDelegate() : RecordingEditorDelegate(kNumParams)
+  {
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      std::string name = std::to_string(i); // (not "p" + ...: GCC 12 warns falsely about that form)
+      GetParam(i)->InitDouble(name.c_str(), 0.0, 0.0, 1.0, 0.0001);
+    }
+  }
+};
 
 // A two-frame 10 x 20 bitmap (frames 10 x 10) of no pixels: enough for bounds and values.
 IBitmap TwoFrames()
@@ -29,7 +45,7 @@ IBitmap TwoFrames()
 class ControlsTest : public ::testing::Test
 {
 protected:
-  ControlsTest() : mGraphics(mDelegate, 1206, 616, 60, 1.f) {}
+  ControlsTest() : mGraphics(mDelegate, kEditorWidth, kEditorHeight, 60, 1.f) {}
 
   // A group of `count` buttons with parameters firstParam + i under tags firstTag + i, at x = 20 i.
   void AttachGroup(int firstParam, int firstTag, int count)
@@ -44,7 +60,7 @@ protected:
 
   static ISenderData<1, int32_t> IntRecord(int tag, int32_t value) { return ISenderData<1, int32_t>(tag, {value}); }
 
-  RecordingDelegate mDelegate;
+  PluginParamsDelegate mDelegate;
   IGraphics mGraphics;
   IBitmap mBitmap = TwoFrames();
   std::atomic<int32_t> mField{0};
@@ -68,7 +84,7 @@ TEST_F(ControlsTest, GroupRecordStoresTheIndexAndLightsItsButton)
 TEST_F(ControlsTest, GroupRecordOutsideTheGroupClearsEveryButton)
 {
   AttachGroup(kModeButton, kCtrlTagMode, 4);
-  Tag(81)->SetValue(1.0, 0);
+  Tag(kCtrlTagMode + 1)->SetValue(1.0, 0);
   const auto record = IntRecord(kCtrlTagMode, -1);
   Tag(kCtrlTagMode)->OnMsgFromDelegate(kUpdateMessage, sizeof(record), &record);
   EXPECT_EQ(mField.load(), -1);

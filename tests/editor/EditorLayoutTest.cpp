@@ -8,6 +8,7 @@
 #include "EditorControls.h"
 #include "EditorLayout.h"
 #include "EditorSettings.h"
+#include "EditorSize.h"
 #include "EditorTags.h"
 #include "PluginPtr.h"
 #include "TempConfigHome.h"
@@ -105,7 +106,7 @@ protected:
   // A window-less view laid out as the editor lays out its window.
   std::unique_ptr<IGraphics> LaidOut()
   {
-    auto graphics = std::make_unique<IGraphics>(*mPlugin, 1206, 616, 60, 1.f);
+    auto graphics = std::make_unique<IGraphics>(*mPlugin, kEditorWidth, kEditorHeight, 60, 1.f);
     LayoutEditor(*mPlugin, graphics.get());
     return graphics;
   }
@@ -115,7 +116,7 @@ protected:
     std::ofstream(mHome.SettingsFile()) << "{\n\t\"guiSize\": \"" << value << "\"\n}";
   }
 
-  TempConfigHome mHome;
+  krbtest::TempConfigHome mHome;
   PluginPtr mPlugin = MakePlugin();
 };
 
@@ -130,7 +131,7 @@ TEST_F(EditorLayoutTest, BackgroundThenTheControlsInAttachOrder)
   ASSERT_TRUE(dynamic_cast<IBitmapControl*>(background));
   EXPECT_EQ(background->GetTag(), kNoTag);
   EXPECT_EQ(background->GetParamIdx(), kNoParameter);
-  EXPECT_EQ(background->GetRECT(), IRECT(0, 0, 1206, 616));
+  EXPECT_EQ(background->GetRECT(), IRECT(0, 0, kEditorWidth, kEditorHeight));
 
   for (size_t i = 0; i < expected.size(); ++i)
   {
@@ -258,8 +259,8 @@ TEST_F(EditorLayoutTest, WithoutSettingsTheEditorOpensAtScaleOne)
 {
   auto g = LaidOut();
   EXPECT_EQ(g->GetDrawScale(), 1.f);
-  EXPECT_EQ(g->Width(), 1206);
-  EXPECT_EQ(g->Height(), 616);
+  EXPECT_EQ(g->Width(), kEditorWidth);
+  EXPECT_EQ(g->Height(), kEditorHeight);
   EXPECT_DOUBLE_EQ(mPlugin->mGuiSize, 1.0);
 }
 

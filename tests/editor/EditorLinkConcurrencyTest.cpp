@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "EditorSenders.h"
+#include "EditorTags.h"
+#include "QueueRecorder.h"
 
 namespace
 {
@@ -14,22 +16,8 @@ StepRowSender::Data Row(uint8_t value)
 {
   std::array<uint8_t, 16> flags;
   flags.fill(value);
-  return StepRowSender::Data(28, flags);
+  return StepRowSender::Data(kCtrlTagStep, flags);
 }
-
-struct Checker
-{
-  int mDelivered = 0;
-  bool mWhole = true;
-  void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* data)
-  {
-    const auto* row = static_cast<const StepRowSender::Data*>(data);
-    mWhole = mWhole && ctrlTag == 28 && msgTag == 0 && dataSize == 28;
-    for (uint8_t flag : row->vals)
-      mWhole = mWhole && flag == row->vals[0];
-    ++mDelivered;
-  }
-};
 
 TEST(EditorLinkConcurrencyTest, BothThreadsPushWhileTheTickDrains)
 {
@@ -40,17 +28,26 @@ TEST(EditorLinkConcurrencyTest, BothThreadsPushWhileTheTickDrains)
     while (!stop.load(std::memory_order_relaxed))
       sender.PushFromAudioThread(Row(value = static_cast<uint8_t>(value % 100 + 1)));
   });
-  Checker checker;
+  krbtest::QueueRecorder editor;
   for (int tick = 0; tick < 20000; ++tick)
   {
     sender.PushFromMainThread(Row(static_cast<uint8_t>(200 + tick % 50)));
-    sender.TransmitData(checker);
+    sender.TransmitData(editor);
   }
   stop = true;
   audio.join();
-  sender.TransmitData(checker);
-  EXPECT_TRUE(checker.mWhole);
-  EXPECT_GT(checker.mDelivered, 0);
+  sender.TransmitData(editor);
+  EXPECT_GT(editor.mDeliveries.size(), 0u);
   EXPECT_EQ(sender.ElementsAvailable(), 0u);
+  size_t torn = 0;
+  for (const auto& delivery : editor.mDeliveries)
+  {
+    const auto row = delivery.As<StepRowSender::Data>();
+    bool whole = delivery.ctrlTag == kCtrlTagStep && delivery.msgTag == 0 && delivery.dataSize == 28;
+    for (uint8_t flag : row.vals)
+      whole = whole && flag == row.vals[0];
+    torn += whole ? 0 : 1;
+  }
+  EXPECT_EQ(torn, 0u) << "of " << editor.mDeliveries.size() << " records";
 }
 } // namespace

@@ -33,7 +33,7 @@ protected:
     mPlugin->mSlots[7].mChannelState = kChannelSoloed;
   }
 
-  TempConfigHome mHome;
+  krbtest::TempConfigHome mHome;
   PluginPtr mPlugin = MakePlugin();
 };
 
@@ -42,7 +42,7 @@ TEST_F(EditorLinkQueuesTest, CreateGraphicsQueuesTheWholeStateButNoStep)
   SetState();
   delete mPlugin->CreateGraphics();
 
-  QueueRecorder rec;
+  krbtest::QueueRecorder rec;
   mPlugin->mStepLedSender.TransmitData(rec);
   EXPECT_TRUE(rec.mDeliveries.empty()) << "the LEDs wait for the audio thread";
 
@@ -59,7 +59,7 @@ TEST_F(EditorLinkQueuesTest, CreateGraphicsQueuesTheWholeStateButNoStep)
   EXPECT_EQ(row.msgTag, kUpdateMessage);
   ASSERT_EQ(row.bytes.size(), 28u);
   const RowRecord rowRecord = row.As<RowRecord>();
-  EXPECT_EQ(rowRecord.ctrlTag, 28);
+  EXPECT_EQ(rowRecord.ctrlTag, kCtrlTagStep);
   EXPECT_EQ(rowRecord.nChans, 1);
   EXPECT_EQ(rowRecord.chanOffset, 0);
   const std::array<uint8_t, 16> kSteps = {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
@@ -117,7 +117,7 @@ TEST_F(EditorLinkQueuesTest, RowPendingFromTheAudioThreadWinsOverTheEditorsRow)
   ASSERT_TRUE(mPlugin->mStepRowSender.PushFromAudioThread(fromAudio));
   delete mPlugin->CreateGraphics();
 
-  QueueRecorder rec;
+  krbtest::QueueRecorder rec;
   mPlugin->mStepRowSender.TransmitData(rec);
   ASSERT_EQ(rec.mDeliveries.size(), 1u);
   EXPECT_EQ(rec.mDeliveries[0].As<RowRecord>().vals, fromAudio.vals);
@@ -140,7 +140,7 @@ TEST_F(EditorLinkQueuesTest, OneRecordPerQueueBetweenTicks)
     };
     EXPECT_TRUE(push(c.firstFromAudio, 4));
     EXPECT_FALSE(push(c.secondFromAudio, 8));
-    QueueRecorder rec;
+    krbtest::QueueRecorder rec;
     mPlugin->mPatternSender.TransmitData(rec);
     ASSERT_EQ(rec.mDeliveries.size(), 1u);
     EXPECT_EQ(rec.mDeliveries[0].As<IntRecord>().vals[0], 4);
@@ -153,7 +153,7 @@ TEST_F(EditorLinkQueuesTest, OneRecordPerQueueBetweenTicks)
 
 TEST(EditorLinkSettingsTest, InstanceThatNeverOpenedItsEditorSavesScaleOne)
 {
-  TempConfigHome home;
+  krbtest::TempConfigHome home;
   MakePlugin().reset();
   std::ifstream file(home.SettingsFile(), std::ios::binary);
   std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "EditorSize.h"
 #include "EditorTags.h"
 #include "PluginPtr.h"
 #include "TempConfigHome.h"
@@ -31,12 +32,12 @@ std::vector<uint8_t> StateWithVolume(Krellbinder& plug, double normalized)
 
 TEST(EditorRestoreConcurrencyTest, RestoreOnAnotherThreadBesideTheIdleTick)
 {
-  TempConfigHome home;
+  krbtest::TempConfigHome home;
   PluginPtr plugin = MakeInitializedPlugin();
   Krellbinder& plug = *plugin;
   const std::vector<uint8_t> quiet = StateWithVolume(plug, 0.25);
   const std::vector<uint8_t> loud = StateWithVolume(plug, 0.75);
-  plug.SetMakeGraphicsFunc([&plug]() { return new IGraphics(plug, 1206, 616, 60, 1.f); });
+  plug.SetMakeGraphicsFunc([&plug]() { return new IGraphics(plug, kEditorWidth, kEditorHeight, 60, 1.f); });
   ASSERT_NE(plug.OpenWindow(nullptr), nullptr);
 
   std::atomic<bool> restoring{true};

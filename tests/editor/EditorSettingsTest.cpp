@@ -40,7 +40,7 @@ std::string Written(const std::string& value)
 class EditorSettingsTest : public ::testing::Test
 {
 protected:
-  TempConfigHome mHome;
+  krbtest::TempConfigHome mHome;
 };
 
 TEST_F(EditorSettingsTest, ScaleOneIsWrittenByteForByte)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorSize.h"
 #include "HostEditor.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
@@ -214,7 +215,7 @@ protected:
     return ::testing::AssertionSuccess();
   }
 
-  TempConfigHome mHome; // the settings file of every instance in this test goes here
+  krbtest::TempConfigHome mHome; // the settings file of every instance in this test goes here
   std::unique_ptr<HostPlugin> mPlugin;
   IPlugView* mView = nullptr;
   std::unique_ptr<EditorWindow> mWindow;
@@ -223,8 +224,8 @@ protected:
 TEST_F(KrellbinderEditorTest, StepsDrumModeAndPatternClicksReachTheCore)
 {
   ASSERT_NO_FATAL_FAILURE(Open());
-  EXPECT_EQ(mWindow->Width(), 1206);
-  EXPECT_EQ(mWindow->Height(), 616);
+  EXPECT_EQ(mWindow->Width(), kEditorWidth);
+  EXPECT_EQ(mWindow->Height(), kEditorHeight);
 
   Click(StepButton(0));
   Click(StepButton(5));
@@ -444,7 +445,7 @@ TEST_F(KrellbinderEditorTest, DraggedSizeComesBackAfterClosing)
   std::filesystem::create_directories(mHome.SettingsFolder());
   std::ofstream(mHome.SettingsFile(), std::ios::binary) << "{\n\t\"guiSize\": \"1.000000\"\n}";
   ASSERT_NO_FATAL_FAILURE(Open());
-  ASSERT_EQ(mWindow->Width(), 1206);
+  ASSERT_EQ(mWindow->Width(), kEditorWidth);
   // The resizer is the view's bottom-right 20 x 20 square: drag it outwards by half the window.
   mWindow->Drag(1196, 606, 1196 * 3 / 2, 606 * 3 / 2, 8);
   mWindow->RunFor(100);
@@ -458,7 +459,7 @@ TEST_F(KrellbinderEditorTest, DraggedSizeComesBackAfterClosing)
   const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   const double saved = std::stod(content.substr(content.find(": \"") + 3));
   EXPECT_NEAR(saved, 1.5, 0.01);
-  EXPECT_NEAR(1206 * saved, width, 1.0);
+  EXPECT_NEAR(kEditorWidth * saved, width, 1.0);
 
   ASSERT_NO_FATAL_FAILURE(Open());
   EXPECT_EQ(mWindow->Width(), width);

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-namespace krb_test
+namespace krbtest
 {
 namespace
 {
@@ -50,4 +50,4 @@ EncoderFile CompressedAifcFile()
 {
   return {"ulaw.aifc", MakeAifc("ulaw", 1, 8, {0x00, 0x7F, 0x80, 0xFF}), {}};
 }
-} // namespace krb_test
+} // namespace krbtest

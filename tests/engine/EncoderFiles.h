@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace krb_test
+namespace krbtest
 {
 struct EncoderFile
 {
@@ -23,4 +23,4 @@ std::vector<EncoderFile> CommonEncoderFiles();
 
 // A u-law AIFC file, which the reader refuses (mPlays is empty).
 EncoderFile CompressedAifcFile();
-} // namespace krb_test
+} // namespace krbtest

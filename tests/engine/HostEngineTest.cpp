@@ -14,15 +14,16 @@
 #include "HostPlugin.h"
 #include "HostProcessing.h"
 #include "KitState.h"
-#include "TestFiles.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
 using namespace Steinberg;
 using krb::host::EBusSelection;
 using krb::host::HostPlugin;
 using krb::host::HostProcessing;
-using krb_test::Ramp;
-using krb_test::TempFolder;
-using krb_test::WriteFloatWav;
+using krbtest::Ramp;
+using krbtest::TempFolder;
+using krbtest::WriteFloatWav;
 
 namespace
 {
@@ -361,10 +362,10 @@ TEST_F(HostEngine, TwoConnectedChannelsSumEveryDrumOnBusZero)
 // plays as silence, and a file that cannot be decoded leaves the channel the sample it had.
 TEST_F(HostEngine, FilesFromCommonEncodersPlayAsStored)
 {
-  const std::vector<krb_test::EncoderFile> files = krb_test::CommonEncoderFiles();
-  const krb_test::EncoderFile refused = krb_test::CompressedAifcFile();
+  const std::vector<krbtest::EncoderFile> files = krbtest::CommonEncoderFiles();
+  const krbtest::EncoderFile refused = krbtest::CompressedAifcFile();
   const size_t refusedDrum = files.size();
-  const auto place = [this](size_t drum, const krb_test::EncoderFile& file) {
+  const auto place = [this](size_t drum, const krbtest::EncoderFile& file) {
     const auto path = mFolder / file.mName;
     std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(file.mBytes.data()), static_cast<std::streamsize>(file.mBytes.size()));

@@ -4,39 +4,23 @@
 #include <thread>
 #include <vector>
 
+#include "QueueRecorder.h"
 #include "plugin/ISender.h"
 
-namespace
-{
-struct Recorder
-{
-  struct Delivery
-  {
-    int ctrlTag, msgTag, size;
-    int32_t value;
-  };
-  std::vector<Delivery> deliveries;
-
-  void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int size, const void* data)
-  {
-    const auto* record = static_cast<const ISenderData<1, int32_t>*>(data);
-    deliveries.push_back({ctrlTag, msgTag, size, record->vals[0]});
-  }
-};
-} // namespace
+using krbtest::QueueRecorder;
 
 TEST(SenderTest, QueueOfOneHoldsOnePendingItemAndDropsTheNext)
 {
   ISender<1, 1, int32_t> sender(1);
   EXPECT_TRUE(sender.PushData({0, {5}}));
   EXPECT_FALSE(sender.PushData({0, {6}})); // dropped: the older item stays
-  Recorder recorder;
+  QueueRecorder recorder;
   sender.TransmitData(recorder);
-  ASSERT_EQ(recorder.deliveries.size(), 1u);
-  EXPECT_EQ(recorder.deliveries[0].ctrlTag, 0);
-  EXPECT_EQ(recorder.deliveries[0].msgTag, kUpdateMessage);
-  EXPECT_EQ(recorder.deliveries[0].size, 16);
-  EXPECT_EQ(recorder.deliveries[0].value, 5);
+  ASSERT_EQ(recorder.mDeliveries.size(), 1u);
+  EXPECT_EQ(recorder.mDeliveries[0].ctrlTag, 0);
+  EXPECT_EQ(recorder.mDeliveries[0].msgTag, kUpdateMessage);
+  EXPECT_EQ(recorder.mDeliveries[0].dataSize, 16);
+  EXPECT_EQ((recorder.mDeliveries[0].As<ISenderData<1, int32_t>>().vals[0]), 5);
   EXPECT_TRUE(sender.PushData({0, {7}}));
 }
 

@@ -8,10 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <iterator>
 #include <thread>
 #include <vector>
 
+#include "ComponentHandler.h"
 #include "EditorFixtureLayout.h"
 #include "HostEditor.h"
 #include "pluginterfaces/base/ipluginbase.h"
@@ -23,69 +25,10 @@
 
 using namespace Steinberg;
 using krb::host::EditorWindow;
+using krb::host::EHandlerCall;
 
 namespace
 {
-// The host's component handler: records every edit that reaches it.
-class RecordingHandler final : public Vst::IComponentHandler
-{
-public:
-  struct Edit
-  {
-    char kind; // 'b'egin, 'p'erform, 'e'nd
-    Vst::ParamID id;
-    double value;
-  };
-
-  tresult PLUGIN_API beginEdit(Vst::ParamID id) override
-  {
-    mEdits.push_back({'b', id, 0.0});
-    return kResultOk;
-  }
-  tresult PLUGIN_API performEdit(Vst::ParamID id, Vst::ParamValue value) override
-  {
-    mEdits.push_back({'p', id, value});
-    return kResultOk;
-  }
-  tresult PLUGIN_API endEdit(Vst::ParamID id) override
-  {
-    mEdits.push_back({'e', id, 0.0});
-    return kResultOk;
-  }
-  tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
-  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-  {
-    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, Vst::IComponentHandler::iid))
-    {
-      *obj = this;
-      return kResultOk;
-    }
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return 2; }
-  uint32 PLUGIN_API release() override { return 1; }
-
-  std::string Kinds(Vst::ParamID id) const
-  {
-    std::string kinds;
-    for (const Edit& edit : mEdits)
-      if (edit.id == id)
-        kinds.push_back(edit.kind);
-    return kinds;
-  }
-  std::vector<double> Values(Vst::ParamID id) const
-  {
-    std::vector<double> values;
-    for (const Edit& edit : mEdits)
-      if (edit.id == id && edit.kind == 'p')
-        values.push_back(edit.value);
-    return values;
-  }
-
-  std::vector<Edit> mEdits;
-};
-
 // The bundle's library, loaded once for all tests as a host keeps it.
 struct Module
 {
@@ -223,7 +166,32 @@ protected:
   Vst::IComponent* mComponent = nullptr;
   Vst::IEditController* mController = nullptr;
   IPlugView* mView = nullptr;
-  RecordingHandler mHandler;
+  // The host's edits of one parameter, in order: b(egin), p(erform), e(nd).
+  std::string Kinds(Vst::ParamID id) const
+  {
+    std::string kinds;
+    for (const krb::host::HandlerCall& call : mHandler.Calls())
+      if (call.mId == id && (call.mCall == EHandlerCall::kBeginEdit || call.mCall == EHandlerCall::kPerformEdit ||
+                             call.mCall == EHandlerCall::kEndEdit))
+        kinds.push_back(call.mCall == EHandlerCall::kBeginEdit ? 'b' : call.mCall == EHandlerCall::kPerformEdit ? 'p' : 'e');
+    return kinds;
+  }
+  // The values the host was sent for one parameter, in order.
+  std::vector<double> Values(Vst::ParamID id) const
+  {
+    std::vector<double> values;
+    for (const auto& edit : mHandler.PerformedEdits())
+      if (edit.first == id)
+        values.push_back(edit.second);
+    return values;
+  }
+  size_t EditCount() const
+  {
+    return mHandler.Count(EHandlerCall::kBeginEdit) + mHandler.Count(EHandlerCall::kPerformEdit) +
+           mHandler.Count(EHandlerCall::kEndEdit);
+  }
+
+  krb::host::ComponentHandler mHandler;
   std::unique_ptr<EditorWindow> mWindow;
 };
 
@@ -282,19 +250,19 @@ TEST_F(EditorWindowTest, ClickingTheSwitchIsOneEditThatReachesTheHost)
   ASSERT_NO_FATAL_FAILURE(Open());
   mWindow->Click(kSwitchPointX, kSwitchPointY);
   mWindow->RunFor(60);
-  EXPECT_EQ(mHandler.Kinds(kFixtureSwitchParam), "bpe");
-  EXPECT_EQ(mHandler.Values(kFixtureSwitchParam), std::vector<double>{1.0});
+  EXPECT_EQ(Kinds(kFixtureSwitchParam), "bpe");
+  EXPECT_EQ(Values(kFixtureSwitchParam), std::vector<double>{1.0});
   EXPECT_DOUBLE_EQ(mController->getParamNormalized(kFixtureSwitchParam), 1.0);
   const Picture button(Resource("btnSolo.png"));
   EXPECT_TRUE(PixelIs(kSwitchPointX, kSwitchPointY, button.At(13, 21 + 6)));
 
   mWindow->Click(kSwitchPointX, kSwitchPointY);
   mWindow->RunFor(60);
-  EXPECT_EQ(mHandler.Values(kFixtureSwitchParam), (std::vector<double>{1.0, 0.0}));
+  EXPECT_EQ(Values(kFixtureSwitchParam), (std::vector<double>{1.0, 0.0}));
   EXPECT_TRUE(PixelIs(kSwitchPointX, kSwitchPointY, button.At(13, 6)));
   // A click beside every control changes nothing.
   mWindow->Click(5, 5);
-  EXPECT_EQ(mHandler.mEdits.size(), 6u);
+  EXPECT_EQ(EditCount(), 6u);
 }
 
 TEST_F(EditorWindowTest, DraggingTheKnobUpRaisesItsParameterInOneGesture)
@@ -303,12 +271,12 @@ TEST_F(EditorWindowTest, DraggingTheKnobUpRaisesItsParameterInOneGesture)
   // Up by 60 pixels at scale 1: half the range with gearing 4 on a 30-pixel knob.
   mWindow->Drag(kKnobPointX, kKnobPointY + 10, kKnobPointX, kKnobPointY + 10 - 60, 6);
   mWindow->RunFor(60);
-  const std::string kinds = mHandler.Kinds(kFixtureKnobParam);
+  const std::string kinds = Kinds(kFixtureKnobParam);
   ASSERT_GE(kinds.size(), 3u);
   EXPECT_EQ(kinds.front(), 'b');
   EXPECT_EQ(kinds.back(), 'e');
   EXPECT_EQ(std::count(kinds.begin(), kinds.end(), 'b'), 1);
-  const std::vector<double> values = mHandler.Values(kFixtureKnobParam);
+  const std::vector<double> values = Values(kFixtureKnobParam);
   ASSERT_FALSE(values.empty());
   EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
   EXPECT_NEAR(values.back(), 0.5, 0.01);
@@ -326,7 +294,7 @@ TEST_F(EditorWindowTest, HostParameterChangesMoveTheControls)
   const Picture knob(Resource("KrellbinderMetal.png"));
   EXPECT_TRUE(PixelIs(kKnobPointX, kKnobPointY, knob.At(15, 126 * 30 + 6)));
   // The host's own change is not reported back to it.
-  EXPECT_TRUE(mHandler.mEdits.empty());
+  EXPECT_EQ(EditCount(), 0u);
 }
 
 TEST_F(EditorWindowTest, RecordsQueuedWhileClosedAreDroppedAndLaterOnesDelivered)
@@ -357,7 +325,7 @@ TEST_F(EditorWindowTest, ScreenScaleAndCornerResizerResizeTheWindowThroughTheHos
   // Mouse positions are view units at any scale: the switch is at twice its position now.
   mWindow->Click(2 * kSwitchPointX, 2 * kSwitchPointY);
   mWindow->RunFor(40);
-  EXPECT_EQ(mHandler.Values(kFixtureSwitchParam), std::vector<double>{1.0});
+  EXPECT_EQ(Values(kFixtureSwitchParam), std::vector<double>{1.0});
 
   // The resizer's square is the view's bottom-right 20 x 20 units; dragging it outwards by half the
   // window's size scales the view by 1.5.

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 namespace krb::host::test {
@@ -45,21 +43,6 @@ std::vector<std::uint8_t> FixtureState(double gain, double mode, double bypass)
         data.insert(data.end(), bytes, bytes + 8);
     }
     return data;
-}
-
-TempDir::TempDir()
-{
-    static std::atomic<int> counter{0};
-    std::random_device random;
-    mPath = std::filesystem::temp_directory_path() /
-            ("krbhost-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(mPath);
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(mPath, ec);
 }
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the host tests: where the test plug-ins and krbhost are, a temporary folder, a
-// WAV reader and running krbhost as a program.
+// Helpers for the host tests: where the test plug-ins and krbhost are, a WAV reader and running
+// krbhost as a program. (The temporary folder is the tests' common one, TempFolder.h.)
 
 #include "HostPlugin.h"
 
@@ -35,20 +35,6 @@ std::unique_ptr<HostPlugin> OpenFixture(const std::string& classSelector = kSing
 
 // The test plug-in's state bytes for the given values.
 std::vector<std::uint8_t> FixtureState(double gain, double mode, double bypass);
-
-class TempDir
-{
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& Path() const { return mPath; }
-    std::filesystem::path operator/(const std::string& name) const { return mPath / name; }
-
-private:
-    std::filesystem::path mPath;
-};
 
 struct WavData
 {

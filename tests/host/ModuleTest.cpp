@@ -2,6 +2,7 @@
 
 #include "HostModule.h"
 #include "HostTestSupport.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +109,7 @@ TEST(ModuleTest, FindsClassesBySelector)
 
 TEST(ModuleTest, ReportsWhyABundleCannotLoad)
 {
-    test::TempDir dir;
+    krbtest::TempFolder dir;
     // A bundle whose binary is not a shared library.
     const auto fake = dir / "Fake.vst3";
     std::filesystem::create_directories(fake / "Contents" / KRB_BUNDLE_ARCH);

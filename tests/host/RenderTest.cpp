@@ -4,6 +4,7 @@
 #include "HostCli.h"
 #include "HostRender.h"
 #include "HostTestSupport.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -117,7 +118,7 @@ TEST(HostProgramTest, InfoListsFactoryClassesBusesAndParameters)
 
 TEST(HostProgramTest, RendersAllBusesOrOneToWav)
 {
-    test::TempDir dir;
+    krbtest::TempFolder dir;
     struct WavCase
     {
         std::vector<std::string> mExtra;
@@ -163,7 +164,7 @@ TEST(HostProgramTest, RendersAllBusesOrOneToWav)
 
 TEST(HostProgramTest, StateFilesRoundTrip)
 {
-    test::TempDir dir;
+    krbtest::TempFolder dir;
     const auto state = (dir / "state.bin").string();
     const auto wavPath = (dir / "out.wav").string();
     const auto save = RunHost({"render", test::FixtureBundle().string(), "--seconds", "0", "--param", "1=0.3",
@@ -186,7 +187,7 @@ TEST(HostProgramTest, StateFilesRoundTrip)
 
 TEST(HostProgramTest, FailsWithAClearMessageAndExitCode)
 {
-    test::TempDir dir;
+    krbtest::TempFolder dir;
     const auto corrupt = (dir / "corrupt.bin").string();
     std::ofstream(corrupt) << "garbage";
     const std::string bundle = test::FixtureBundle().string();

@@ -1,5 +1,6 @@
 // Runs krbhost as a program through the shell, its output captured in files.
 #include "HostTestSupport.h"
+#include "TempFolder.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -29,7 +30,7 @@ std::string ReadText(const std::filesystem::path& path)
 
 ProgramResult RunHost(const std::vector<std::string>& args)
 {
-    TempDir dir;
+    krbtest::TempFolder dir;
     std::string command = ShellQuote(HostProgram().string());
     for (const std::string& arg : args)
         command += " " + ShellQuote(arg);

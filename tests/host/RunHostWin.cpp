@@ -1,5 +1,6 @@
 // Runs krbhost as a program with CreateProcessW, its output captured in files.
 #include "HostTestSupport.h"
+#include "TempFolder.h"
 
 #include <windows.h>
 
@@ -60,7 +61,7 @@ std::string ReadText(const std::filesystem::path& path)
 
 ProgramResult RunHost(const std::vector<std::string>& args)
 {
-    TempDir dir;
+    krbtest::TempFolder dir;
     std::wstring commandLine = QuoteArgument(HostProgram().wstring());
     for (const std::string& arg : args)
         commandLine += L" " + QuoteArgument(Widen(arg));

@@ -1,6 +1,7 @@
 // WAV files: header layout for each format and channel count, sample values, clipping.
 
 #include "HostTestSupport.h"
+#include "TempFolder.h"
 #include "WavWriter.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ TEST(WavWriterTest, WritesTheHeaderForEachFormatAndChannelCount)
         {24, EWavFormat::kFloat32, 0xFFFE, 3, 40, 32, true},
         {24, EWavFormat::kPcm16, 0xFFFE, 1, 40, 16, false},
     };
-    test::TempDir dir;
+    krbtest::TempFolder dir;
     for (const HeaderCase& c : kCases)
     {
         SCOPED_TRACE(c.mChannels);
@@ -65,7 +66,7 @@ TEST(WavWriterTest, WritesTheHeaderForEachFormatAndChannelCount)
 TEST(WavWriterTest, Pcm16ClipsAndSilencesNonNumbers)
 {
     const std::vector<double> samples = {1.5, -2.0, std::numeric_limits<double>::quiet_NaN(), -1.0, 0.5};
-    test::TempDir dir;
+    krbtest::TempFolder dir;
     std::string error;
     ASSERT_TRUE(WriteWav(dir / "clip.wav", {&samples}, 5, 8000, EWavFormat::kPcm16, error)) << error;
     test::WavData wav;
@@ -77,7 +78,7 @@ TEST(WavWriterTest, Pcm16ClipsAndSilencesNonNumbers)
 
 TEST(WavWriterTest, RefusesWhatItCannotWrite)
 {
-    test::TempDir dir;
+    krbtest::TempFolder dir;
     const std::vector<double> shortChannel(3);
     std::string error;
     EXPECT_FALSE(WriteWav(dir / "a.wav", {}, 3, 44100, EWavFormat::kFloat32, error));

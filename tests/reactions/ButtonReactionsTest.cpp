@@ -5,46 +5,34 @@
 #include <string>
 #include <vector>
 
+#include "EditorTags.h"
+#include "FakeChooser.h"
 #include "Krellbinder.h"
-#include "SampleDialog.h"
 #include "PluginPtr.h"
-#include "RecordingHandler.h"
-#include "TestFixtures.h"
+#include "QueueRecorder.h"
+#include "SampleDialog.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
+// After the plug-in's headers: the SDK's byte-order macros must not meet the sample reader's names.
+#include "ComponentHandler.h"
 
 using namespace krbtest;
+namespace fs = std::filesystem;
 
 namespace
 {
-// Records what the queues deliver, as the editor's delegate would receive it.
-struct RecordingDelegate
+std::vector<QueueRecorder::Delivery> DrainStepRows(Krellbinder& plug)
 {
-  struct Message
-  {
-    int tag;
-    int size;
-    std::vector<uint8_t> bytes;
-  };
-  std::vector<Message> messages;
-
-  void SendControlMsgFromDelegate(int ctrlTag, int /*msgTag*/, int size, const void* data)
-  {
-    const auto* p = static_cast<const uint8_t*>(data);
-    messages.push_back({ctrlTag, size, std::vector<uint8_t>(p, p + size)});
-  }
-};
-
-std::vector<RecordingDelegate::Message> DrainStepRows(Krellbinder& plug)
-{
-  RecordingDelegate delegate;
-  plug.mStepRowSender.TransmitData(delegate);
-  return delegate.messages;
+  QueueRecorder editor;
+  plug.mStepRowSender.TransmitData(editor);
+  return editor.mDeliveries;
 }
 
-std::vector<RecordingDelegate::Message> DrainChannelStates(Krellbinder& plug)
+std::vector<QueueRecorder::Delivery> DrainChannelStates(Krellbinder& plug)
 {
-  RecordingDelegate delegate;
-  plug.mChannelStateSender.TransmitData(delegate);
-  return delegate.messages;
+  QueueRecorder editor;
+  plug.mChannelStateSender.TransmitData(editor);
+  return editor.mDeliveries;
 }
 
 std::array<int32_t, kNumDrums> States(const Krellbinder& plug)
@@ -141,8 +129,8 @@ TEST_F(ButtonReactionsTest, DrumAndPatternChoicesQueueTheShownRow)
   EXPECT_EQ(plug.mSelectedDrum.load(), 3);
   auto rows = DrainStepRows(plug);
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].tag, 28);
-  ASSERT_EQ(rows[0].size, 28);
+  EXPECT_EQ(rows[0].ctrlTag, kCtrlTagStep);
+  ASSERT_EQ(rows[0].dataSize, 28);
   const std::vector<uint8_t> expectedRow = {28, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
                                             1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
   EXPECT_EQ(rows[0].bytes, expectedRow);
@@ -262,8 +250,8 @@ TEST_F(ButtonReactionsTest, SoloAndMuteFollowTheirStateMachine)
         continue;
       }
       ASSERT_EQ(messages.size(), 1u);
-      EXPECT_EQ(messages[0].tag, 110);
-      ASSERT_EQ(messages[0].size, 60);
+      EXPECT_EQ(messages[0].ctrlTag, kCtrlTagMute);
+      ASSERT_EQ(messages[0].dataSize, 60);
       S queued;
       std::memcpy(queued.data(), messages[0].bytes.data() + 12, sizeof(queued));
       EXPECT_EQ(queued, step.states);
@@ -438,7 +426,7 @@ TEST_F(ButtonReactionsTest, MomentaryButtonsActOncePerPressAndReadZero)
 
 TEST_F(ButtonReactionsTest, HostHearsOfWhatItsChangeMovedAtTheNextIdleTick)
 {
-  RecordingHandler handler;
+  krb::host::ComponentHandler handler;
   plug.setComponentHandler(&handler);
   struct HostCase
   {
@@ -458,56 +446,56 @@ TEST_F(ButtonReactionsTest, HostHearsOfWhatItsChangeMovedAtTheNextIdleTick)
   for (const HostCase& c : kCases)
   {
     SCOPED_TRACE(c.param);
-    handler.mRestarts.clear();
+    handler.Clear();
     HostSets(plug, c.param, c.value);
     // Never inside the host's own call.
-    EXPECT_TRUE(handler.mRestarts.empty());
-    EXPECT_TRUE(handler.mEdits.empty());
+    EXPECT_TRUE(handler.RestartFlags().empty());
+    EXPECT_TRUE(handler.PerformedEdits().empty());
     plug.GetIdleTimer().Tick();
-    EXPECT_EQ(handler.mRestarts, c.othersMove ? std::vector<Steinberg::int32>{Steinberg::Vst::kParamValuesChanged}
-                                              : std::vector<Steinberg::int32>{});
+    EXPECT_EQ(handler.RestartFlags(), c.othersMove ? std::vector<Steinberg::int32>{Steinberg::Vst::kParamValuesChanged}
+                                                    : std::vector<Steinberg::int32>{});
     plug.GetIdleTimer().Tick();
-    EXPECT_EQ(handler.mRestarts.size(), c.othersMove ? 1u : 0u) << "once";
+    EXPECT_EQ(handler.RestartFlags().size(), c.othersMove ? 1u : 0u) << "once";
+    EXPECT_TRUE(handler.PerformedEdits().empty());
   }
   plug.setComponentHandler(nullptr);
 }
 
 TEST_F(ButtonReactionsTest, EditorChangeTellsTheHostOfEveryOtherButtonItMoved)
 {
-  RecordingHandler handler;
+  krb::host::ComponentHandler handler;
   plug.setComponentHandler(&handler);
   plug.mSequencer.SetStep(0, 12, 2, true);    // octave 1, pattern 0
   EditorSets(plug, kSequencerButton + 7, 1.0); // octave 0, pattern 0
-  handler.mEdits.clear();
+  handler.Clear();
 
   // The octave the editor sent, then each parameter that moved with it, in index order.
   EditorSets(plug, kOctaveButton + 1, 1.0);
-  using Edit = RecordingHandler::Edit;
-  const std::vector<Edit> expected = {{kOctaveButton + 1, 1.0},
+  const std::vector<std::pair<Steinberg::Vst::ParamID, double>> expected = {{kOctaveButton + 1, 1.0},
                                       {kSequencerButton + 2, 1.0},
                                       {kSequencerButton + 7, 0.0},
                                       {kOctaveButton + 0, 0.0}};
-  EXPECT_EQ(handler.mEdits, expected);
-  EXPECT_TRUE(handler.mRestarts.empty());
+  EXPECT_EQ(handler.PerformedEdits(), expected);
+  EXPECT_TRUE(handler.RestartFlags().empty());
   plug.GetIdleTimer().Tick();
-  EXPECT_TRUE(handler.mRestarts.empty());
+  EXPECT_TRUE(handler.RestartFlags().empty());
   plug.setComponentHandler(nullptr);
 }
 
 TEST_F(ButtonReactionsTest, PatternChosenOnTheAudioThreadIsShownAtTheNextIdleTick)
 {
-  RecordingHandler handler;
+  krb::host::ComponentHandler handler;
   plug.setComponentHandler(&handler);
   plug.mSequencer.SetStep(0, 5, 9, true);
   // What a HostSync pattern note does on the audio thread.
   plug.mPattern.store(5);
-  plug.mStepRowSender.PushFromAudioThread(StepRowSender::Data(28, {}));
-  plug.mPatternSender.PushFromAudioThread(IntSender::Data(134, {5}));
+  plug.mStepRowSender.PushFromAudioThread(StepRowSender::Data(kCtrlTagStep, {}));
+  plug.mPatternSender.PushFromAudioThread(IntSender::Data(kCtrlTagPattern, {5}));
   plug.GetIdleTimer().Tick();
   EXPECT_EQ(plug.GetParam(kPatternButton + 5)->Value(), 1.0);
   EXPECT_EQ(plug.GetParam(kPatternButton + 0)->Value(), 0.0);
   EXPECT_EQ(plug.GetParam(kSequencerButton + 9)->Value(), 1.0);
-  EXPECT_EQ(handler.mRestarts, std::vector<Steinberg::int32>{Steinberg::Vst::kParamValuesChanged});
+  EXPECT_EQ(handler.RestartFlags(), std::vector<Steinberg::int32>{Steinberg::Vst::kParamValuesChanged});
   plug.setComponentHandler(nullptr);
 }
 
@@ -523,7 +511,7 @@ protected:
 TEST_F(BrowseTest, ChosenFileIsLoadedAndPlaysOnce)
 {
   const fs::path file = mFolder / "kick.wav";
-  WriteWav(file, {std::vector<double>(300, 0.25), std::vector<double>(300, -0.25)});
+  WritePcm16Wav(file, {std::vector<double>(300, 0.25), std::vector<double>(300, -0.25)});
   mChooser.Choose(file);
 
   EditorSets(plug, kFolderButton + 2, 1.0);

@@ -4,12 +4,13 @@
 
 #include "EngineHarness.h"
 #include "Interposers.h"
-#include "TestFiles.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
-using krb_test::EngineHarness;
-using krb_test::Ramp;
-using krb_test::TempFolder;
-using krb_test::WriteFloatWav;
+using krbtest::EngineHarness;
+using krbtest::Ramp;
+using krbtest::TempFolder;
+using krbtest::WriteFloatWav;
 
 namespace
 {

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "ChunkBuilder.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
-#include "TestFixtures.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
 using namespace krbtest;
 using namespace Steinberg;

@@ -7,11 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "ChunkBuilder.h"
+#include "FakeChooser.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
-#include "TestFixtures.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
 using namespace krbtest;
+namespace fs = std::filesystem;
 using namespace Steinberg;
 using krb::host::HostPlugin;
 using krb::host::HostProcessing;
@@ -105,7 +109,7 @@ TEST(HostState, RestoringWhatWasSavedGivesBackTheSameBytes)
 {
   TempFolder folder;
   const fs::path file = folder / "kick.wav";
-  WriteWav(file, {std::vector<double>(700, 0.25), std::vector<double>(700, -0.25)});
+  WritePcm16Wav(file, {std::vector<double>(700, 0.25), std::vector<double>(700, -0.25)});
 
   auto source = OpenPlugin();
   ASSERT_TRUE(source);

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "ChunkBuilder.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
-#include "TestFixtures.h"
 
 using namespace krbtest;
 using namespace Steinberg;

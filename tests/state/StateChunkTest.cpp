@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "ChunkBuilder.h"
 #include "Krellbinder.h"
 #include "PluginPtr.h"
-#include "TestFixtures.h"
+#include "TempFolder.h"
+#include "WavFiles.h"
 
 using namespace krbtest;
+namespace fs = std::filesystem;
 
 namespace
 {
@@ -72,7 +75,7 @@ protected:
 
   void Fill()
   {
-    WriteWav(mFolder / "stereo.wav", {std::vector<double>(1000, 0.25), std::vector<double>(1000, -0.5)});
+    WritePcm16Wav(mFolder / "stereo.wav", {std::vector<double>(1000, 0.25), std::vector<double>(1000, -0.5)});
     WriteConstantWav(mFolder / "mono.wav", 44101, 0.75);
     plug.mSlots[0].LoadFile(U16(mFolder / "stereo.wav"));
     plug.mSlots[5].LoadFile(U16(mFolder / "mono.wav"));
@@ -136,7 +139,7 @@ TEST_F(StateTest, StepsPathsAndSamplesSitAtTheirOffsets)
     left[static_cast<size_t>(i)] = (i % 200) / 256.0;
     right[static_cast<size_t>(i)] = -(i % 100) / 128.0;
   }
-  WriteWav(file, {left, right});
+  WritePcm16Wav(file, {left, right});
   plug.mSlots[0].LoadFile(U16(file));
   // The same sample under a Windows path, as a restore leaves it when that file is not there.
   std::unique_ptr<double[]> samples(new double[2000]);
@@ -320,7 +323,9 @@ TEST_F(StateTest, SampleValuesAreBoundedAsTheyEnterASlot)
 
   // ... and through a load of a float file.
   const fs::path file = mFolder / "float.wav";
-  WriteWav(file, {{0.5, kNaN, kInf, -kInf, -0.25, 3.0e38, -12.5}}, true);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  WriteFloatWav(file, {{0.5f, nan, inf, -inf, -0.25f, 3.0e38f, -12.5f}});
   plug.mSlots[1].LoadFile(U16(file));
   ASSERT_EQ(plug.mSlots[1].Size(), 7u);
   const double* loaded = plug.mSlots[1].Buffer();

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "SampleDialog.h"
+#include "TempFolder.h"
 #include "WinTestSupport.h"
 
 // The sample dialog's own parts (samples/SampleDialogWin.cpp), which its header leaves out because
@@ -247,17 +248,16 @@ TEST_P(FileDialogWin, TakesTheSampleDialogsSettingsInItsOrder)
   EXPECT_EQ(dialog->SetDefaultExtension(L"wav"), S_OK);
 
   krbtest::TempFolder folder;
-  ASSERT_TRUE(folder.Valid());
   IShellItem* startFolder = nullptr;
-  const HRESULT parsed = SHCreateItemFromParsingName(folder.Path().c_str(), nullptr, IID_IShellItem, reinterpret_cast<void**>(&startFolder));
-  ASSERT_EQ(parsed, S_OK) << Hex(parsed) << " for " << Narrow(folder.Path());
+  const HRESULT parsed = SHCreateItemFromParsingName(folder.Path().wstring().c_str(), nullptr, IID_IShellItem, reinterpret_cast<void**>(&startFolder));
+  ASSERT_EQ(parsed, S_OK) << Hex(parsed) << " for " << Narrow(folder.Path().wstring());
   EXPECT_EQ(dialog->SetFolder(startFolder), S_OK);
   startFolder->Release();
 
   IShellItem* currentFolder = nullptr;
   ASSERT_EQ(dialog->GetFolder(&currentFolder), S_OK);
   ASSERT_NE(currentFolder, nullptr);
-  EXPECT_EQ(Narrow(CanonicalFolder(FileSystemPath(currentFolder))), Narrow(CanonicalFolder(folder.Path())));
+  EXPECT_EQ(Narrow(CanonicalFolder(FileSystemPath(currentFolder))), Narrow(CanonicalFolder(folder.Path().wstring())));
   currentFolder->Release();
 
   EXPECT_EQ(dialog->Unadvise(cookie), S_OK);
@@ -354,8 +354,7 @@ TEST_F(ShellFolderItems, AFolderThatIsGoneGivesFileNotFound)
   std::wstring gone;
   {
     krbtest::TempFolder folder;
-    ASSERT_TRUE(folder.Valid());
-    gone = folder.Path() + L"\\Removed";
+    gone = folder.Path().wstring() + L"\\Removed";
     ASSERT_TRUE(CreateDirectoryW(gone.c_str(), nullptr));
     ASSERT_EQ(Parse(gone), S_OK);
     ASSERT_TRUE(RemoveDirectoryW(gone.c_str()));
@@ -485,28 +484,26 @@ TEST_F(SampleDialogWin, StartFolderIsSetForAnExistingFolderOnly)
                              reinterpret_cast<void**>(&dialog)),
             S_OK);
   krbtest::TempFolder folder;
-  ASSERT_TRUE(folder.Valid());
   const std::wstring before = FolderOf(dialog);
 
   EXPECT_TRUE(SetDialogStartFolder(dialog, L""));
   EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(before));
-  EXPECT_TRUE(SetDialogStartFolder(dialog, folder.Path() + L"\\Gone"));
+  EXPECT_TRUE(SetDialogStartFolder(dialog, folder.Path().wstring() + L"\\Gone"));
   EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(before));
   if (const wchar_t letter = UnusedDriveLetter())
   {
     EXPECT_TRUE(SetDialogStartFolder(dialog, std::wstring(1, letter) + L":\\Samples"));
     EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(before));
   }
-  EXPECT_TRUE(SetDialogStartFolder(dialog, folder.Path()));
-  EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(CanonicalFolder(folder.Path())));
+  EXPECT_TRUE(SetDialogStartFolder(dialog, folder.Path().wstring()));
+  EXPECT_EQ(Narrow(FolderOf(dialog)), Narrow(CanonicalFolder(folder.Path().wstring())));
   EXPECT_EQ(dialog->Release(), 0u);
 }
 
 TEST_F(SampleDialogWin, CancelLeavesThePathAsItWas)
 {
   krbtest::TempFolder folder;
-  ASSERT_TRUE(folder.Valid());
-  const std::wstring current = folder.Path() + L"\\current.wav";
+  const std::wstring current = folder.Path().wstring() + L"\\current.wav";
   WriteFile(current);
   gSampleDialogPath = U16(current);
   {
@@ -520,16 +517,15 @@ TEST_F(SampleDialogWin, CancelLeavesThePathAsItWas)
 TEST_F(SampleDialogWin, ANameTypedInTheStartFolderGetsTheDefaultExtension)
 {
   krbtest::TempFolder folder;
-  ASSERT_TRUE(folder.Valid());
-  WriteFile(folder.Path() + L"\\current.wav");
-  WriteFile(folder.Path() + L"\\kick.wav");
-  gSampleDialogPath = U16(folder.Path() + L"\\current.wav");
+  WriteFile(folder.Path().wstring() + L"\\current.wav");
+  WriteFile(folder.Path().wstring() + L"\\kick.wav");
+  gSampleDialogPath = U16(folder.Path().wstring() + L"\\current.wav");
   {
     DialogUser user(L"kick");
     ShowSampleOpenDialog();
     EXPECT_TRUE(user.SawTheDialog());
   }
-  EXPECT_EQ(Narrow(CanonicalFolder(Wide(gSampleDialogPath))), Narrow(CanonicalFolder(folder.Path() + L"\\kick.wav")));
+  EXPECT_EQ(Narrow(CanonicalFolder(Wide(gSampleDialogPath))), Narrow(CanonicalFolder(folder.Path().wstring() + L"\\kick.wav")));
 }
 
 TEST_F(SampleDialogWin, AGoneStartFolderStillOpensTheDialog)
@@ -537,8 +533,7 @@ TEST_F(SampleDialogWin, AGoneStartFolderStillOpensTheDialog)
   std::wstring gone;
   {
     krbtest::TempFolder folder;
-    ASSERT_TRUE(folder.Valid());
-    gone = folder.Path() + L"\\old.wav";
+    gone = folder.Path().wstring() + L"\\old.wav";
   }
   gSampleDialogPath = U16(gone);
   {

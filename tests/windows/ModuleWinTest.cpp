@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "WinTestSupport.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
@@ -177,9 +178,8 @@ TEST(ModuleWin, WorksAgainAfterReloadAtAnotherAddress)
   // Hosts unload a library after scanning it and load it again later, not always at the same address.
   // Nothing the library registered with the system may keep pointing into the old image.
   krbtest::TempFolder folder;
-  ASSERT_TRUE(folder.Valid());
-  const std::wstring first = folder.Path() + L"\\First.vst3";
-  const std::wstring second = folder.Path() + L"\\Second.vst3";
+  const std::wstring first = folder.Path().wstring() + L"\\First.vst3";
+  const std::wstring second = folder.Path().wstring() + L"\\Second.vst3";
   ASSERT_TRUE(CopyFileW(PluginPath().c_str(), first.c_str(), FALSE));
   ASSERT_TRUE(CopyFileW(PluginPath().c_str(), second.c_str(), FALSE));
 

@@ -39,57 +39,6 @@ inline std::wstring ToWindowsPath(const std::string& buildPath)
   return path;
 }
 
-// A fresh folder under the user's temporary folder, removed with everything in it at the end of scope.
-class TempFolder
-{
-public:
-  TempFolder()
-  {
-    wchar_t base[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, base);
-    for (unsigned attempt = 0; attempt < 1000 && mPath.empty(); ++attempt)
-    {
-      std::wstring candidate = std::wstring(base) + L"krb-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                               std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(attempt);
-      if (CreateDirectoryW(candidate.c_str(), nullptr))
-        mPath = candidate;
-    }
-  }
-  ~TempFolder() { RemoveTree(mPath); }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::wstring& Path() const { return mPath; }
-  bool Valid() const { return !mPath.empty(); }
-
-  static void RemoveTree(const std::wstring& folder)
-  {
-    if (folder.empty())
-      return;
-    WIN32_FIND_DATAW entry;
-    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE)
-    {
-      do
-      {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..")
-          continue;
-        const std::wstring child = folder + L"\\" + name;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(child);
-        else
-          DeleteFileW(child.c_str());
-      } while (FindNextFileW(find, &entry));
-      FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-  }
-
-private:
-  std::wstring mPath;
-};
-
 // The reference count of a COM object, read the only way COM offers: one AddRef and one Release.
 inline ULONG RefCountOf(IUnknown* object)
 {

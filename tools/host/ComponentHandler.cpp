@@ -103,6 +103,26 @@ std::size_t ComponentHandler::Count(EHandlerCall call, std::optional<Vst::ParamI
     return count;
 }
 
+std::vector<std::pair<Vst::ParamID, Vst::ParamValue>> ComponentHandler::PerformedEdits() const
+{
+    std::lock_guard lock(mMutex);
+    std::vector<std::pair<Vst::ParamID, Vst::ParamValue>> edits;
+    for (const HandlerCall& c : mCalls)
+        if (c.mCall == EHandlerCall::kPerformEdit)
+            edits.emplace_back(c.mId, c.mValue);
+    return edits;
+}
+
+std::vector<int32> ComponentHandler::RestartFlags() const
+{
+    std::lock_guard lock(mMutex);
+    std::vector<int32> flags;
+    for (const HandlerCall& c : mCalls)
+        if (c.mCall == EHandlerCall::kRestartComponent)
+            flags.push_back(c.mFlags);
+    return flags;
+}
+
 std::optional<Vst::ParamValue> ComponentHandler::LastPerformedValue(Vst::ParamID id) const
 {
     std::lock_guard lock(mMutex);

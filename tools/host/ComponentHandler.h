@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -58,6 +59,10 @@ public:
     void Clear();
     // Calls of one kind, for one parameter when id is given.
     std::size_t Count(EHandlerCall call, std::optional<Steinberg::Vst::ParamID> id = std::nullopt) const;
+    // The performEdit calls as (parameter, value), in order.
+    std::vector<std::pair<Steinberg::Vst::ParamID, Steinberg::Vst::ParamValue>> PerformedEdits() const;
+    // The flags of the restartComponent calls, in order.
+    std::vector<Steinberg::int32> RestartFlags() const;
     // The value of the last performEdit for the parameter.
     std::optional<Steinberg::Vst::ParamValue> LastPerformedValue(Steinberg::Vst::ParamID id) const;
     // True when every performEdit came between a beginEdit and an endEdit of its parameter and

@@ -10,98 +10,13 @@
 
 #include "Krellbinder.h"
 #include "vst3/VST3Sdk.h"
+// After the plug-in's headers: the SDK's byte-order macros must not meet the sample reader's names.
+#include "EventList.h"
+#include "ParameterChanges.h"
 
-namespace krb_test
+namespace krbtest
 {
 using namespace Steinberg;
-
-// Fixed-capacity host objects; nothing allocates while processing.
-class TestEventList : public Vst::IEventList
-{
-public:
-  TestEventList() { mEvents.reserve(1024); }
-  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
-  {
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return 1; }
-  uint32 PLUGIN_API release() override { return 1; }
-  int32 PLUGIN_API getEventCount() override { return static_cast<int32>(mEvents.size()); }
-  tresult PLUGIN_API getEvent(int32 index, Vst::Event& e) override
-  {
-    if (index < 0 || index >= getEventCount())
-      return kInvalidArgument;
-    e = mEvents[static_cast<size_t>(index)];
-    return kResultOk;
-  }
-  tresult PLUGIN_API addEvent(Vst::Event& e) override
-  {
-    mEvents.push_back(e);
-    return kResultOk;
-  }
-  void Clear() { mEvents.clear(); }
-
-  std::vector<Vst::Event> mEvents;
-};
-
-class TestParamQueue : public Vst::IParamValueQueue
-{
-public:
-  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
-  {
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return 1; }
-  uint32 PLUGIN_API release() override { return 1; }
-  Vst::ParamID PLUGIN_API getParameterId() override { return mId; }
-  int32 PLUGIN_API getPointCount() override { return 1; }
-  tresult PLUGIN_API getPoint(int32 index, int32& offset, Vst::ParamValue& value) override
-  {
-    if (index != 0)
-      return kInvalidArgument;
-    offset = mOffset;
-    value = mValue;
-    return kResultOk;
-  }
-  tresult PLUGIN_API addPoint(int32, Vst::ParamValue, int32&) override { return kResultFalse; }
-
-  Vst::ParamID mId = 0;
-  int32 mOffset = 0;
-  Vst::ParamValue mValue = 0.0;
-};
-
-class TestParamChanges : public Vst::IParameterChanges
-{
-public:
-  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
-  {
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return 1; }
-  uint32 PLUGIN_API release() override { return 1; }
-  int32 PLUGIN_API getParameterCount() override { return mCount; }
-  Vst::IParamValueQueue* PLUGIN_API getParameterData(int32 index) override
-  {
-    return index >= 0 && index < mCount ? &mQueues[static_cast<size_t>(index)] : nullptr;
-  }
-  Vst::IParamValueQueue* PLUGIN_API addParameterData(const Vst::ParamID&, int32&) override { return nullptr; }
-  void Add(Vst::ParamID id, Vst::ParamValue value)
-  {
-    if (mCount < static_cast<int32>(mQueues.size()))
-    {
-      mQueues[static_cast<size_t>(mCount)].mId = id;
-      mQueues[static_cast<size_t>(mCount)].mValue = value;
-      ++mCount;
-    }
-  }
-  void Clear() { mCount = 0; }
-
-  std::array<TestParamQueue, 256> mQueues;
-  int32 mCount = 0;
-};
 
 class EngineHarness
 {
@@ -169,7 +84,7 @@ public:
     mEvents.addEvent(e);
   }
   // A normalised value, applied by the next block before it renders.
-  void Param(int id, double normalized) { mChanges.Add(static_cast<Vst::ParamID>(id), normalized); }
+  void Param(int id, double normalized) { mChanges.AddChange(static_cast<Vst::ParamID>(id), 0, normalized); }
   // The plain value through the parameter's own conversion.
   void PlainParam(int id, double plain) { Param(id, mPlug->GetParam(id)->ToNormalized(plain)); }
 
@@ -260,8 +175,9 @@ private:
   int mMaxBlock;
   int32 mSampleSize;
   int mConnectedBuses = kNumDrums;
-  TestEventList mEvents;
-  TestParamChanges mChanges;
+  // The host's own lists: fixed capacity, so nothing allocates around the plug-in's call.
+  krb::host::EventList mEvents;
+  krb::host::ParameterChanges mChanges;
   Vst::ProcessContext mContext{};
   Vst::ProcessData mData{};
   std::array<Vst::AudioBusBuffers, kNumDrums> mBuses{};
@@ -271,4 +187,4 @@ private:
   std::array<float*, kNumOutputChannels> mPtr32{};
   std::array<std::vector<double>, kNumOutputChannels> mRendered;
 };
-} // namespace krb_test
+} // namespace krbtest
