@@ -5,56 +5,31 @@
 #include <string>
 #include <vector>
 
+#include "ChunkBuilder.h"
+
+using krbtest::ChunkBuilder;
+
 namespace
 {
-class Chunk
+// The fixed part of every seed: a pattern memory with a step here and there, LED 3, master volume 0.8
+// and master swing 0.2.
+ChunkBuilder& Fixed(ChunkBuilder& chunk, double version, int32_t drum = 0, int32_t mode = 0, int32_t octave = 0,
+                    int32_t pattern = 0)
 {
-public:
-  Chunk& D(double v) { return Raw(&v, 8); }
-  Chunk& I(int32_t v) { return Raw(&v, 4); }
-  Chunk& Raw(const void* p, size_t n)
-  {
-    const auto* b = static_cast<const uint8_t*>(p);
-    mBytes.insert(mBytes.end(), b, b + n);
-    return *this;
-  }
-  Chunk& Path(const std::u16string& path)
-  {
-    for (char16_t c : path)
-      D(c);
-    return D(0.0);
-  }
-  Chunk& Fixed(double version, int32_t drum = 0, int32_t mode = 0, int32_t octave = 0, int32_t pattern = 0)
-  {
-    D(version);
-    for (int i = 0; i < 12 * 24 * 128; ++i)
-      D(i % 97 == 0 ? 1.0 : 0.0);
-    I(3).I(drum).I(mode).I(octave).I(pattern);
-    return D(0.8).D(0.2);
-  }
-  Chunk& Tail(int32_t state = 0, double pan = 0.5, double volume = 1.0, int32_t pitch = 0, double swing = 0.0,
-              double length = 1.0)
-  {
-    return I(state).D(pan).D(volume).I(pitch).D(swing).D(length);
-  }
-  Chunk& Empty(int n)
-  {
-    for (int i = 0; i < n; ++i)
-      Path(u"").D(0.0).Tail();
-    return *this;
-  }
-  bool Write(const std::string& file) const
-  {
-    FILE* f = std::fopen(file.c_str(), "wb");
-    if (!f)
-      return false;
-    const bool ok = std::fwrite(mBytes.data(), 1, mBytes.size(), f) == mBytes.size();
-    return std::fclose(f) == 0 && ok;
-  }
+  std::vector<double> patterns(ChunkBuilder::kPatternValues);
+  for (size_t i = 0; i < patterns.size(); ++i)
+    patterns[i] = i % 97 == 0 ? 1.0 : 0.0;
+  return chunk.FixedPart(version, patterns, 3, drum, mode, octave, pattern, 0.8, 0.2);
+}
 
-private:
-  std::vector<uint8_t> mBytes;
-};
+bool Write(const ChunkBuilder& chunk, const std::string& file)
+{
+  FILE* f = std::fopen(file.c_str(), "wb");
+  if (!f)
+    return false;
+  const bool ok = std::fwrite(chunk.Bytes().data(), 1, chunk.Size(), f) == chunk.Size();
+  return std::fclose(f) == 0 && ok;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -67,28 +42,30 @@ int main(int argc, char** argv)
   const std::string dir = argv[1];
   bool ok = true;
 
-  ok &= Chunk().Fixed(3.0).Empty(12).Write(dir + "/default");
+  ChunkBuilder empty;
+  ok &= Write(Fixed(empty, 3.0).EmptyRecords(12), dir + "/default");
 
-  Chunk mono;
-  mono.Fixed(3.0, 4, 1, 1, 7).Path(u"/no/such/kick.wav").D(8.0).D(1.0);
+  ChunkBuilder mono;
+  Fixed(mono, 3.0, 4, 1, 1, 7).Path(u"/no/such/kick.wav").Double(8.0).Double(1.0);
   for (int i = 0; i < 8; ++i)
-    mono.D(i / 8.0);
-  mono.Tail(1, 0.2, 1.5, 7, 1.0, 0.5).Empty(11);
-  ok &= mono.Write(dir + "/mono");
+    mono.Double(i / 8.0);
+  mono.RecordTail(1, 0.2, 1.5, 7, 1.0, 0.5).EmptyRecords(11);
+  ok &= Write(mono, dir + "/mono");
 
-  Chunk stereo;
-  stereo.Fixed(2.0, 11, 3, 0, 11).Empty(5).Path(u"C:\\k.wav").D(6.0).D(2.0);
+  ChunkBuilder stereo;
+  Fixed(stereo, 2.0, 11, 3, 0, 11).EmptyRecords(5).Path(u"C:\\k.wav").Double(6.0).Double(2.0);
   for (int i = 0; i < 6; ++i)
-    stereo.D(i % 2 ? -0.5 : 0.5);
-  stereo.Tail(3, 0.9, 0.1, -12, 0.0, 0.25).Empty(6);
-  ok &= stereo.Write(dir + "/stereo");
+    stereo.Double(i % 2 ? -0.5 : 0.5);
+  stereo.RecordTail(3, 0.9, 0.1, -12, 0.0, 0.25).EmptyRecords(6);
+  ok &= Write(stereo, dir + "/stereo");
 
   // Stored values far beyond any file's: a damaged byte in a sample's exponent makes such a value.
-  Chunk loud;
-  loud.Fixed(3.0, 0, 3).Path(u"").D(4.0).D(2.0).D(3.45e298).D(-1.7e308).D(6e37).D(-2e36);
-  loud.Tail(0, 0.5, 2.0).Empty(11);
-  ok &= loud.Write(dir + "/loud");
+  ChunkBuilder loud;
+  Fixed(loud, 3.0, 0, 3).Path(u"").Double(4.0).Double(2.0).Double(3.45e298).Double(-1.7e308).Double(6e37).Double(-2e36);
+  loud.RecordTail(0, 0.5, 2.0).EmptyRecords(11);
+  ok &= Write(loud, dir + "/loud");
 
-  ok &= Chunk().D(3.5).I(1).Write(dir + "/later-version");
+  ChunkBuilder later;
+  ok &= Write(later.Double(3.5).Int(1), dir + "/later-version");
   return ok ? 0 : 1;
 }

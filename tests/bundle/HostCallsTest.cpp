@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChunkBuilder.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
 #include "KitState.h"
@@ -52,10 +53,8 @@ std::vector<std::vector<float>> DrumSound(int drum, int variant, int numChannels
 // The bytes of each channel record of a saved state, channel 0 first.
 std::vector<std::vector<uint8_t>> ChannelRecords(const std::vector<uint8_t>& state)
 {
-  constexpr size_t kFixedPartBytes = 294956;
-  constexpr size_t kTailBytes = 40; // channel state, pan, volume, pitch, swing, length
   std::vector<std::vector<uint8_t>> records;
-  size_t at = kFixedPartBytes;
+  size_t at = krbtest::ChunkBuilder::kFixedPartBytes;
   auto doubleAt = [&state](size_t offset) {
     double value = 0.0;
     if (offset + 8 <= state.size())
@@ -69,7 +68,7 @@ std::vector<std::vector<uint8_t>> ChannelRecords(const std::vector<uint8_t>& sta
       at += 8;
     at += 8;
     const double count = doubleAt(at);
-    at += 8 + (count > 0.0 ? 8 + 8 * static_cast<size_t>(count) : 0) + kTailBytes;
+    at += 8 + (count > 0.0 ? 8 + 8 * static_cast<size_t>(count) : 0) + krbtest::ChunkBuilder::kRecordTailBytes;
     records.emplace_back(state.begin() + static_cast<std::ptrdiff_t>(start),
                          state.begin() + static_cast<std::ptrdiff_t>(std::min(at, state.size())));
   }

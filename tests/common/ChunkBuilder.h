@@ -15,6 +15,10 @@ class ChunkBuilder
 {
 public:
   static constexpr int kPatternValues = 12 * 24 * 128;
+  // Version, pattern memory, five selections, two master values: where the channel records start.
+  static constexpr size_t kFixedPartBytes = 8 + 8 * kPatternValues + 5 * 4 + 2 * 8;
+  // The end of a channel record: channel state, pan, volume, pitch, swing, length.
+  static constexpr size_t kRecordTailBytes = 4 + 8 + 8 + 4 + 8 + 8;
 
   ChunkBuilder& Double(double v) { return Raw(&v, 8); }
   ChunkBuilder& Int(int32_t v) { return Raw(&v, 4); }
@@ -102,5 +106,15 @@ inline int32_t IntAt(const uint8_t* data, size_t offset)
   int32_t v;
   std::memcpy(&v, data + offset, 4);
   return v;
+}
+
+// The path of channel 0 in a saved state (its ASCII units).
+inline std::string FirstPath(const std::vector<uint8_t>& state)
+{
+  std::string path;
+  for (size_t offset = ChunkBuilder::kFixedPartBytes; offset + 8 <= state.size() && DoubleAt(state.data(), offset) != 0.0;
+       offset += 8)
+    path += static_cast<char>(DoubleAt(state.data(), offset));
+  return path;
 }
 } // namespace krbtest

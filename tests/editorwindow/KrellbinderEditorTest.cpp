@@ -18,9 +18,9 @@
 #include "HostEditor.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
+#include "Picture.h"
 #include "TempConfigHome.h"
 #include "pluginterfaces/gui/iplugview.h"
-#include "stb_image.h"
 
 using namespace Steinberg;
 using krb::host::EditorWindow;
@@ -108,23 +108,10 @@ SavedState Parse(const std::vector<uint8_t>& bytes)
   return s;
 }
 
-// A decoded bitmap of the resources folder.
-struct Picture
+// A bitmap of the resources folder.
+struct Picture : krbtest::Picture
 {
-  int w = 0, h = 0;
-  std::vector<uint8_t> rgba;
-  explicit Picture(const char* fileName)
-  {
-    std::ifstream file(std::string(KRB_RESOURCES_DIR) + "/" + fileName, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    int channels = 0;
-    if (unsigned char* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4))
-    {
-      rgba.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
-      stbi_image_free(pixels);
-    }
-  }
-  const uint8_t* At(int x, int y) const { return &rgba[(static_cast<size_t>(y) * w + x) * 4]; }
+  explicit Picture(const char* fileName) : krbtest::Picture(std::filesystem::path(KRB_RESOURCES_DIR) / fileName) {}
 };
 
 // The middle of a control placed at (x, y) with a frame of w x h, in view units (pixels at scale 1).

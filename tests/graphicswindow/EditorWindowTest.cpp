@@ -16,12 +16,12 @@
 #include "ComponentHandler.h"
 #include "EditorFixtureLayout.h"
 #include "HostEditor.h"
+#include "Picture.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
-#include "stb_image.h"
 
 using namespace Steinberg;
 using krb::host::EditorWindow;
@@ -65,27 +65,9 @@ Module& GetModule()
   return module;
 }
 
-// A decoded reference bitmap of the resources folder.
-struct Picture
-{
-  int w = 0;
-  int h = 0;
-  std::vector<uint8_t> rgba;
+using krbtest::Picture;
 
-  explicit Picture(const std::string& path)
-  {
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    int channels = 0;
-    if (unsigned char* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4))
-    {
-      rgba.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
-      stbi_image_free(pixels);
-    }
-  }
-  const uint8_t* At(int x, int y) const { return &rgba[(static_cast<size_t>(y) * w + x) * 4]; }
-};
-
+// A bitmap of the resources folder.
 std::string Resource(const char* fileName) { return std::string(KRB_RESOURCES_DIR) + "/" + fileName; }
 
 class EditorWindowTest : public ::testing::Test

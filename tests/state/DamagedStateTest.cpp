@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ChunkBuilder.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
 #include "KitState.h"
@@ -24,8 +25,6 @@ namespace
 constexpr int kDrums = 12;
 constexpr int kBlock = 256;
 constexpr uint32_t kFrames = 400; // every stored sample plays whole within two blocks
-constexpr size_t kFixedPartBytes = 294956;
-constexpr size_t kRecordTailBytes = 40;
 constexpr Vst::ParamID kModeMidiButton = 80 + 3;
 constexpr Vst::ParamID kPanKnob = 134;
 constexpr Vst::ParamID kVolumeKnob = 146;
@@ -59,7 +58,7 @@ struct DamageableState
   {
     kitgen::KitState kit;
     kit.mMode = 3;
-    size_t offset = kFixedPartBytes;
+    size_t offset = krbtest::ChunkBuilder::kFixedPartBytes;
     for (int k = 0; k < kDrums; ++k)
     {
       kitgen::KitChannel& channel = kit.mChannels[static_cast<size_t>(k)];
@@ -70,7 +69,7 @@ struct DamageableState
       offset += 8 + 8 + 8; // empty path, count, channels
       for (size_t i = 0; i < channel.mSamples.size(); ++i)
         sampleOffsets.push_back(offset + 8 * i);
-      offset += 8 * channel.mSamples.size() + kRecordTailBytes;
+      offset += 8 * channel.mSamples.size() + krbtest::ChunkBuilder::kRecordTailBytes;
     }
     bytes = kitgen::EncodeState(kit);
   }

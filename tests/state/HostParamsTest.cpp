@@ -41,7 +41,6 @@ constexpr Vst::ParamID kFirstKnob = 134;
 
 constexpr int kSlotsPerDrum = 24;
 constexpr int kStepsPerSlot = 128;
-constexpr int kChannelRecordsAt = 294956;
 
 // The state the tests restore: drum 4, octave 1, pattern 7 (slot 19) shown with steps 0, 3, 9 and 15
 // set, other rows with steps of their own, Run mode, LED 6; channel 3 muted, channels 5 and 8 soloed,
@@ -166,15 +165,6 @@ std::vector<ParamValue> ReadAll(HostPlugin& plugin)
     values.push_back({param.mId, (param.mFlags & Vst::ParameterInfo::kCanAutomate) != 0,
                       plugin.Controller()->getParamNormalized(param.mId)});
   return values;
-}
-
-// The path of channel 0 in a saved state.
-std::string FirstPath(const std::vector<uint8_t>& state)
-{
-  std::string path;
-  for (size_t offset = kChannelRecordsAt; offset + 8 <= state.size() && DoubleAt(state.data(), offset) != 0.0; offset += 8)
-    path += static_cast<char>(DoubleAt(state.data(), offset));
-  return path;
 }
 
 int32_t SavedMode(const std::vector<uint8_t>& state) { return IntAt(state.data(), 294928); }

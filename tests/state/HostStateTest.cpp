@@ -51,15 +51,6 @@ int32_t TrailingInt(const std::vector<uint8_t>& bytes)
   return value;
 }
 
-// The path of channel 0 in a saved state.
-std::string FirstPath(const std::vector<uint8_t>& state)
-{
-  std::string path;
-  for (size_t offset = 294956; offset + 8 <= state.size() && DoubleAt(state.data(), offset) != 0.0; offset += 8)
-    path += static_cast<char>(DoubleAt(state.data(), offset));
-  return path;
-}
-
 // A state whose channel 0 holds `file`'s path with `frames` stored mono values of 0.5 at the given
 // length fraction, the other channels empty, then the bypass flag.
 std::vector<uint8_t> StateWithChannel(const fs::path& file, uint32_t frames, double length)
