@@ -14,7 +14,11 @@ namespace krbtest
 class TempConfigHome
 {
 public:
-  TempConfigHome() : mXdgConfigHome("XDG_CONFIG_HOME", ConfigFolder().string()), mHome("HOME", (Root() / "home").string()) {}
+  TempConfigHome()
+    : mXdgConfigHome("XDG_CONFIG_HOME", ConfigFolder().string())
+    , mHome("HOME", (Root() / "home").string())
+  {
+  }
 
   const std::filesystem::path& Root() const { return mRoot.Path(); }
   std::filesystem::path ConfigFolder() const { return Root() / "config"; }

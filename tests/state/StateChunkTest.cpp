@@ -22,6 +22,7 @@ namespace
 {
 constexpr int kDefaultChunkSize = 295628;
 constexpr size_t kRecordsOffset = 294956;
+static_assert(ChunkBuilder::kFixedPartBytes == kRecordsOffset, "the other tests find the records where this one does");
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
