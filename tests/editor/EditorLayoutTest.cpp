@@ -36,7 +36,8 @@ struct Expected
   std::string group;
 };
 
-// The 208 controls in attach order, from the editor's drawing: every column is 63 units wide.
+// The 208 controls in attach order, from the editor's drawing: every column is 63 units wide. The tags
+// are written out here; the other tests name them (EditorTags.h).
 std::vector<Expected> ExpectedControls()
 {
   std::vector<Expected> e;

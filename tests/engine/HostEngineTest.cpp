@@ -124,6 +124,7 @@ protected:
 TEST_F(HostEngine, BusesAreNamedAfterTheDrums)
 {
   Start();
+  // Written out here, as the host reads them; the other tests take the names from DrumNames.h.
   const char* const names[] = {"Kick",          "Side Stick",    "Acoustic Snare", "Hand Clap",
                                "Electric Snare", "Low Floor Tom", "Closed Hi-Hat",  "High Floor Tom",
                                "Pedal Hi-Hat",  "Low Tom",       "Open Hi-Hat",    "Low Middle Tom"};

@@ -28,6 +28,7 @@ TEST(PluginObjectTest, ConfigurationRecord)
   EXPECT_FALSE(config.plugDoesChunks);
   EXPECT_EQ(config.plugType, 1);
   EXPECT_TRUE(config.plugHasUI);
+  // Written out here, where the host learns it; the other tests take the size from EditorSize.h.
   EXPECT_EQ(config.plugWidth, 1206);
   EXPECT_EQ(config.plugHeight, 616);
   EXPECT_EQ(config.plugMinWidth, 256);
