@@ -85,8 +85,10 @@ public:
     if (!ui)
       return kResultFalse;
     mAttached = true;
+    // The window drives the idle tick only where nothing else does, so that it never runs twice per
+    // interval.
     std::function<void()> idleTick;
-    if (!timer.RunsByItself())
+    if (!timer.RunsWithoutEditor())
       idleTick = [this] { mPlug.GetIdleTimer().Tick(); };
     if (!mPlatform->Start(*ui, std::move(idleTick), timer.GetIntervalMs()))
     {

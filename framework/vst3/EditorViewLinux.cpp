@@ -1,75 +1,16 @@
 #include <algorithm>
-#include <atomic>
 
 #include "../graphics/IGraphics.h"
 #include "EditorViewPlatform.h"
+#include "RunLoopHandlerLinux.h"
 
 using namespace Steinberg;
 
 namespace
 {
-// A run-loop handler of its own reference count: the host may hold it a little longer than the
-// editor, so it only calls its function while the editor is there.
-template <class Interface>
-class RunLoopHandler : public Interface
-{
-public:
-  explicit RunLoopHandler(std::function<void()> func) : mFunc(std::move(func)) {}
-  virtual ~RunLoopHandler() = default;
-
-  void Disconnect() { mFunc = nullptr; }
-
-  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-  {
-    if (!obj)
-      return kInvalidArgument;
-    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, Interface::iid))
-    {
-      addRef();
-      *obj = static_cast<Interface*>(this);
-      return kResultOk;
-    }
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return ++mRefCount; }
-  uint32 PLUGIN_API release() override
-  {
-    const uint32 count = --mRefCount;
-    if (count == 0)
-      delete this;
-    return count;
-  }
-
-protected:
-  void Call()
-  {
-    if (mFunc)
-      mFunc();
-  }
-
-private:
-  std::atomic<uint32> mRefCount{1};
-  std::function<void()> mFunc;
-};
-
-class EventHandler final : public RunLoopHandler<Linux::IEventHandler>
-{
-public:
-  using RunLoopHandler::RunLoopHandler;
-  void PLUGIN_API onFDIsSet(Linux::FileDescriptor /*fd*/) override { Call(); }
-};
-
-class TimerHandler final : public RunLoopHandler<Linux::ITimerHandler>
-{
-public:
-  using RunLoopHandler::RunLoopHandler;
-  void PLUGIN_API onTimer() override { Call(); }
-};
-
-// On Linux everything of the editor runs through the host's run loop: the X connection's file
-// descriptor, a redraw timer at the view's frame rate, and the plug-in's 20 ms idle tick, which does
-// not run by itself there.
+// On Linux everything of the editor runs through the run loop that the host lends it: the X
+// connection's file descriptor, a redraw timer at the view's frame rate, and the plug-in's 20 ms idle
+// tick when no run loop of the host's drives that already.
 class LinuxEditorViewPlatform final : public EditorViewPlatform
 {
 public:
@@ -97,7 +38,7 @@ public:
     const int fd = graphics.GetEventFileDescriptor();
     if (fd >= 0)
     {
-      mEvents = new EventHandler([ui] { ui->ProcessEvents(); });
+      mEvents = new RunLoopEventHandler([ui] { ui->ProcessEvents(); });
       if (mRunLoop->registerEventHandler(mEvents, fd) != kResultOk)
       {
         Stop();
@@ -105,7 +46,7 @@ public:
       }
     }
     const int frameMs = std::max(1, 1000 / std::max(graphics.FPS(), 1));
-    mRedraw = new TimerHandler([ui] { ui->ProcessEvents(); });
+    mRedraw = new RunLoopTimerHandler([ui] { ui->ProcessEvents(); });
     if (mRunLoop->registerTimer(mRedraw, static_cast<Linux::TimerInterval>(frameMs)) != kResultOk)
     {
       Stop();
@@ -113,7 +54,7 @@ public:
     }
     if (idleTick)
     {
-      mIdle = new TimerHandler(std::move(idleTick));
+      mIdle = new RunLoopTimerHandler(std::move(idleTick));
       if (mRunLoop->registerTimer(mIdle, static_cast<Linux::TimerInterval>(idleMs)) != kResultOk)
       {
         Stop();
@@ -133,7 +74,7 @@ public:
       mEvents->release();
       mEvents = nullptr;
     }
-    for (TimerHandler** timer : {&mRedraw, &mIdle})
+    for (RunLoopTimerHandler** timer : {&mRedraw, &mIdle})
     {
       if (!*timer)
         continue;
@@ -156,9 +97,9 @@ private:
   }
 
   Linux::IRunLoop* mRunLoop = nullptr;
-  EventHandler* mEvents = nullptr;
-  TimerHandler* mRedraw = nullptr;
-  TimerHandler* mIdle = nullptr;
+  RunLoopEventHandler* mEvents = nullptr;
+  RunLoopTimerHandler* mRedraw = nullptr;
+  RunLoopTimerHandler* mIdle = nullptr;
 };
 } // namespace
 

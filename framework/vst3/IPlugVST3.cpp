@@ -42,6 +42,8 @@ IPlugVST3::IPlugVST3(const InstanceInfo& /*info*/, const Config& config)
 
 IPlugVST3::~IPlugVST3()
 {
+  // A host may release the plug-in without terminating it.
+  StopHostRunLoopTimer();
   if (mComponentHandler)
     mComponentHandler->release();
   if (mHostContext)
@@ -101,6 +103,14 @@ tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
   }
   DeclareBuses();
   OnParamReset(kReset);
+  // A host that offers its main thread's run loop here drives the idle tick from now on, editor or
+  // not; the ticks come only once the plug-in is ready for them.
+  if (mHostContext)
+  {
+    IdleTimer& timer = GetIdleTimer();
+    mHostRunLoopTimer = HostRunLoopTimer::Start(*mHostContext, [&timer] { timer.Tick(); }, timer.GetIntervalMs());
+    timer.SetDrivenByHost(mHostRunLoopTimer != nullptr);
+  }
   return kResultOk;
 }
 
@@ -110,6 +120,7 @@ tresult PLUGIN_API IPlugVST3::terminate()
     return kResultOk;
   if (--mInitializeCount > 0)
     return kResultOk;
+  StopHostRunLoopTimer();
   if (mComponentHandler)
   {
     mComponentHandler->release();
@@ -121,6 +132,14 @@ tresult PLUGIN_API IPlugVST3::terminate()
     mHostContext = nullptr;
   }
   return kResultOk;
+}
+
+void IPlugVST3::StopHostRunLoopTimer()
+{
+  if (!mHostRunLoopTimer)
+    return;
+  mHostRunLoopTimer.reset();
+  GetIdleTimer().SetDrivenByHost(false);
 }
 
 void IPlugVST3::DeclareBuses()

@@ -6,6 +6,7 @@
 
 #include "../plugin/IPlugAPIBase.h"
 #include "../plugin/IPlugProcessor.h"
+#include "HostRunLoopTimer.h"
 #include "VST3Sdk.h"
 
 // A plug-in as one VST3 object: component, audio processor and edit controller in one (a
@@ -117,9 +118,14 @@ private:
   void WriteSilence(Steinberg::Vst::ProcessData& data);
   void SetSilenceFlags(Steinberg::Vst::ProcessData& data);
 
+  // Lets go of the host context's run loop before the context itself.
+  void StopHostRunLoopTimer();
+
   std::atomic<Steinberg::uint32> mRefCount{1};
   int mInitializeCount = 0;
   Steinberg::FUnknown* mHostContext = nullptr;
+  // From initialize to terminate: the idle tick from the run loop that the host context offers, if any.
+  std::unique_ptr<HostRunLoopTimer> mHostRunLoopTimer;
   Steinberg::Vst::IComponentHandler* mComponentHandler = nullptr;
   // Main thread. The host must not be called back from inside its own setParamNormalized: what the
   // plug-in has to tell it meanwhile becomes one request to read every value again, sent at the

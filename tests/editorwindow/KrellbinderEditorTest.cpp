@@ -16,8 +16,10 @@
 
 #include "EditorSize.h"
 #include "HostEditor.h"
+#include "HostModule.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
+#include "HostRunLoop.h"
 #include "Picture.h"
 #include "TempConfigHome.h"
 #include "pluginterfaces/gui/iplugview.h"
@@ -28,6 +30,7 @@ using krb::host::EHandlerCall;
 using krb::host::EFlushMode;
 using krb::host::HostPlugin;
 using krb::host::HostProcessing;
+using krb::host::HostRunLoop;
 
 namespace
 {
@@ -145,12 +148,29 @@ protected:
     mPlugin.reset();
   }
 
+  // A new instance from a host whose context offers the run loop of its main thread, the loop that
+  // the editor's frame then lends the view too.
+  void ReopenOfferingRunLoop()
+  {
+    mPlugin.reset();
+    mRunLoop = owned(new HostRunLoop);
+    std::string error;
+    auto module = krb::host::HostModule::Load(KRB_PLUGIN_BUNDLE, error);
+    ASSERT_NE(module, nullptr) << error;
+    module->HostContext()->OfferRunLoop(mRunLoop.get());
+    const krb::host::ClassInfo* info = module->FindClass("", error);
+    ASSERT_NE(info, nullptr) << error;
+    mPlugin = HostPlugin::Create(module, *info, error);
+    ASSERT_NE(mPlugin, nullptr) << error;
+    ASSERT_TRUE(mPlugin->Initialize(error)) << error;
+  }
+
   void Open()
   {
     mView = mPlugin->Controller()->createView(Vst::ViewType::kEditor);
     ASSERT_NE(mView, nullptr);
     std::string error;
-    mWindow = EditorWindow::Open(mView, error);
+    mWindow = EditorWindow::Open(mView, error, mRunLoop.get());
     ASSERT_NE(mWindow, nullptr) << error;
     // The first ticks deliver the queued state; the groups answer it with their parameters.
     mWindow->RunFor(200);
@@ -203,6 +223,7 @@ protected:
   }
 
   krbtest::TempConfigHome mHome; // the settings file of every instance in this test goes here
+  IPtr<HostRunLoop> mRunLoop; // the host's main loop, when its context offers one
   std::unique_ptr<HostPlugin> mPlugin;
   IPlugView* mView = nullptr;
   std::unique_ptr<EditorWindow> mWindow;
@@ -321,6 +342,40 @@ TEST_F(KrellbinderEditorTest, HostChangeShowsInTheEditorAndIsAnnouncedAtTheNextT
   const Picture hostSync("btnHSync.png");
   EXPECT_TRUE(Shows({104, 543}, stop, 40, 26, 20, false));
   EXPECT_TRUE(Shows({104 + 2 * 63, 543}, hostSync, 40, 26, 20, true));
+}
+
+// With a host whose context offers its main loop, the idle tick comes from that loop alone: the open
+// editor adds its window's events and redraws to the loop but no idle timer of its own, so the tick
+// runs once per interval, and it still brings the core's records to the editor and the host's notice
+// to the host.
+TEST_F(KrellbinderEditorTest, IdleTickFromTheContextsRunLoopRunsOncePerIntervalWithTheEditorOpen)
+{
+  ASSERT_NO_FATAL_FAILURE(ReopenOfferingRunLoop());
+  const std::vector<HostRunLoop::TimerInfo> idle = mRunLoop->Timers();
+  ASSERT_EQ(idle.size(), 1u);
+  ASSERT_EQ(mRunLoop->Registrations(), 1u);
+  // The timers that tick at the idle interval.
+  auto idleTimers = [&] {
+    std::vector<Linux::ITimerHandler*> handlers;
+    for (const HostRunLoop::TimerInfo& timer : mRunLoop->Timers())
+      if (timer.mInterval == idle[0].mInterval)
+        handlers.push_back(timer.mHandler);
+    return handlers;
+  };
+
+  ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_GT(mRunLoop->Registrations(), 1u);
+  EXPECT_EQ(idleTimers(), std::vector<Linux::ITimerHandler*>{idle[0].mHandler});
+
+  ASSERT_EQ(mPlugin->Controller()->setParamNormalized(80 + 2, 1.0), kResultOk); // HostSync
+  mWindow->RunFor(100);
+  EXPECT_EQ(mPlugin->Handler().Count(EHandlerCall::kRestartComponent), 1u);
+  const Picture hostSync("btnHSync.png");
+  EXPECT_TRUE(Shows({104 + 2 * 63, 543}, hostSync, 40, 26, 20, true));
+
+  Close();
+  EXPECT_EQ(mRunLoop->Registrations(), 1u);
+  EXPECT_EQ(idleTimers(), std::vector<Linux::ITimerHandler*>{idle[0].mHandler});
 }
 
 // An octave choice shows the row of the new octave: the step buttons and the host follow it.

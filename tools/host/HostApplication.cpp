@@ -10,6 +10,14 @@ namespace krb::host {
 
 HostApplication::HostApplication(std::string name) : mName(std::move(name)) {}
 
+tresult PLUGIN_API HostApplication::queryInterface(const TUID iid, void** obj)
+{
+    const tresult own = HostObject::queryInterface(iid, obj);
+    if (own == kNoInterface && mRunLoop)
+        return mRunLoop->queryInterface(iid, obj);
+    return own;
+}
+
 tresult PLUGIN_API HostApplication::getName(Vst::String128 name)
 {
     if (name == nullptr)

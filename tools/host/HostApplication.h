@@ -4,6 +4,7 @@
 
 #include "HostObject.h"
 
+#include "pluginterfaces/base/smartpointer.h"
 #include "pluginterfaces/vst/ivstattributes.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/ivstmessage.h"
@@ -21,12 +22,20 @@ class HostApplication : public HostObject<Steinberg::Vst::IHostApplication>
 public:
     explicit HostApplication(std::string name = "krbhost");
 
+    // Answers what it does not implement itself from the run loop it offers, if any.
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
     Steinberg::tresult PLUGIN_API getName(Steinberg::Vst::String128 name) override;
     Steinberg::tresult PLUGIN_API createInstance(Steinberg::TUID cid, Steinberg::TUID iid,
                                                  void** obj) override;
 
+    // Offers the plug-ins the run loop of the host's main thread through the context, as several
+    // Linux hosts do (a HostRunLoop: Linux::IRunLoop); null, the default, offers none. Set it before
+    // the plug-ins' initialize, where they ask for it, and not while one of them is being initialized.
+    void OfferRunLoop(Steinberg::FUnknown* runLoop) { mRunLoop = runLoop; }
+
 private:
     std::string mName;
+    Steinberg::IPtr<Steinberg::FUnknown> mRunLoop;
 };
 
 class HostAttributeList : public HostObject<Steinberg::Vst::IAttributeList>

@@ -1,11 +1,15 @@
 # The host's editor module (library krb_host_editor): opens an editor view in a window of the host's
-# own, with its own run loop, screenshots and real pointer events. Uses only the VST3 SDK interfaces.
+# own, with the host's run loop, screenshots and real pointer events. Uses only the VST3 SDK interfaces.
 set(_krb_host_dir "${CMAKE_CURRENT_LIST_DIR}")
 add_library(krb_host_png STATIC "${_krb_host_dir}/HostPng.c")
 target_include_directories(krb_host_png SYSTEM PRIVATE /usr/include/stb)
 target_compile_options(krb_host_png PRIVATE -w)
 
 add_library(krb_host_editor STATIC "${_krb_host_dir}/HostEditor.cpp" "${_krb_host_dir}/HostEditor${KRB_PLATFORM_SUFFIX}.cpp")
+if(NOT WIN32)
+  # The host's main loop on Linux, which the editor's frame lends a view and the host context may offer.
+  target_sources(krb_host_editor PRIVATE "${_krb_host_dir}/HostRunLoopLinux.cpp")
+endif()
 target_include_directories(krb_host_editor PUBLIC "${_krb_host_dir}")
 target_include_directories(krb_host_editor SYSTEM PUBLIC "${KRB_VST3_SDK}")
 target_link_libraries(krb_host_editor PRIVATE krb_host_png PUBLIC krb_vst3_sdk)

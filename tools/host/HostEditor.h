@@ -13,11 +13,17 @@
 
 namespace krb::host {
 
+class HostRunLoop;
+
 class EditorWindow
 {
 public:
   // Attaches the view to a new parent window of the view's size; nullptr with a reason on failure.
-  static std::unique_ptr<EditorWindow> Open(Steinberg::IPlugView* view, std::string& error);
+  // On Linux the window's frame lends the view runLoop, the host's main loop that the host context
+  // may offer the plug-in too, and RunFor pumps it; without one the window has a loop of its own.
+  // Windows has no such loop: the parameter is not used there.
+  static std::unique_ptr<EditorWindow> Open(Steinberg::IPlugView* view, std::string& error,
+                                            HostRunLoop* runLoop = nullptr);
   // Detaches the view (removed) and destroys the parent window.
   virtual ~EditorWindow() = default;
 

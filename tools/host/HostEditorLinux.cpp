@@ -5,11 +5,12 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <vector>
 
 #include "HostEditor.h"
+#include "HostRunLoop.h"
+#include "pluginterfaces/base/smartpointer.h"
 
 using namespace Steinberg;
 
@@ -51,31 +52,31 @@ void KeepGlDriverLoaded()
   static_cast<void>(kept);
 }
 
-// The host's side of the view: its frame (resize requests) and the run loop it lends the view.
-class Frame final : public IPlugFrame, public Linux::IRunLoop
+// The host's side of the view: its frame (resize requests), which lends the view the host's run loop.
+class Frame final : public IPlugFrame
 {
 public:
   std::function<void(IPlugView*, ViewRect*)> mOnResize;
+  IPtr<HostRunLoop> mRunLoop;
 
   tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
   {
     if (!obj)
       return kInvalidArgument;
+    if (FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid) && mRunLoop)
+      return mRunLoop->queryInterface(iid, obj);
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IPlugFrame::iid))
-      *obj = static_cast<IPlugFrame*>(this);
-    else if (FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
-      *obj = static_cast<Linux::IRunLoop*>(this);
-    else
     {
-      *obj = nullptr;
-      return kNoInterface;
+      addRef();
+      *obj = static_cast<IPlugFrame*>(this);
+      return kResultOk;
     }
-    addRef();
-    return kResultOk;
+    *obj = nullptr;
+    return kNoInterface;
   }
-  // Owned by the window: the counts are kept only to see that the view gives back what it takes.
-  uint32 PLUGIN_API addRef() override { return ++mRefCount; }
-  uint32 PLUGIN_API release() override { return --mRefCount; }
+  // Owned by the window.
+  uint32 PLUGIN_API addRef() override { return 2; }
+  uint32 PLUGIN_API release() override { return 1; }
 
   tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override
   {
@@ -85,97 +86,6 @@ public:
       mOnResize(view, newSize);
     return kResultTrue;
   }
-
-  tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler, Linux::FileDescriptor fd) override
-  {
-    if (!handler || fd < 0)
-      return kInvalidArgument;
-    handler->addRef();
-    mHandlers.push_back({handler, fd});
-    return kResultTrue;
-  }
-  tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* handler) override
-  {
-    const auto it = std::find_if(mHandlers.begin(), mHandlers.end(), [&](const Handler& h) { return h.handler == handler; });
-    if (it == mHandlers.end())
-      return kInvalidArgument;
-    it->handler->release();
-    mHandlers.erase(it);
-    return kResultTrue;
-  }
-  tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval milliseconds) override
-  {
-    if (!handler || milliseconds == 0)
-      return kInvalidArgument;
-    handler->addRef();
-    const auto interval = std::chrono::milliseconds(milliseconds);
-    mTimers.push_back({handler, interval, Clock::now() + interval});
-    return kResultTrue;
-  }
-  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
-  {
-    const auto it = std::find_if(mTimers.begin(), mTimers.end(), [&](const Timer& t) { return t.handler == handler; });
-    if (it == mTimers.end())
-      return kInvalidArgument;
-    it->handler->release();
-    mTimers.erase(it);
-    return kResultTrue;
-  }
-
-  // One pass: waits at most until the next timer (or maxWait), then calls what is due.
-  void RunOnce(int extraFd, std::chrono::milliseconds maxWait)
-  {
-    auto wait = maxWait;
-    const auto now = Clock::now();
-    for (const Timer& timer : mTimers)
-      wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(std::max(timer.due - now, Clock::duration::zero())));
-    std::vector<pollfd> fds;
-    for (const Handler& h : mHandlers)
-      fds.push_back({h.fd, POLLIN, 0});
-    if (extraFd >= 0)
-      fds.push_back({extraFd, POLLIN, 0});
-    poll(fds.data(), fds.size(), static_cast<int>(wait.count()));
-    // Handlers may unregister themselves or others while called: each is looked up again first.
-    const std::vector<Handler> handlers = mHandlers;
-    for (size_t i = 0; i < handlers.size(); ++i)
-      if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) && IsRegistered(handlers[i].handler))
-        handlers[i].handler->onFDIsSet(handlers[i].fd);
-    const auto after = Clock::now();
-    std::vector<Linux::ITimerHandler*> due;
-    for (Timer& timer : mTimers)
-      if (timer.due <= after)
-      {
-        due.push_back(timer.handler);
-        timer.due = after + timer.interval;
-      }
-    for (Linux::ITimerHandler* handler : due)
-      if (std::any_of(mTimers.begin(), mTimers.end(), [&](const Timer& t) { return t.handler == handler; }))
-        handler->onTimer();
-  }
-
-  size_t Registrations() const { return mHandlers.size() + mTimers.size(); }
-  uint32 RefCount() const { return mRefCount; }
-
-private:
-  struct Handler
-  {
-    Linux::IEventHandler* handler;
-    int fd;
-  };
-  struct Timer
-  {
-    Linux::ITimerHandler* handler;
-    std::chrono::milliseconds interval;
-    Clock::time_point due;
-  };
-  bool IsRegistered(Linux::IEventHandler* handler) const
-  {
-    return std::any_of(mHandlers.begin(), mHandlers.end(), [&](const Handler& h) { return h.handler == handler; });
-  }
-
-  std::vector<Handler> mHandlers;
-  std::vector<Timer> mTimers;
-  std::atomic<uint32> mRefCount{1};
 };
 
 class LinuxEditorWindow final : public EditorWindow
@@ -197,9 +107,10 @@ public:
     }
   }
 
-  bool Init(IPlugView* view, std::string& error)
+  bool Init(IPlugView* view, HostRunLoop* runLoop, std::string& error)
   {
     mView = view;
+    mFrame.mRunLoop = runLoop ? IPtr<HostRunLoop>(runLoop) : owned(new HostRunLoop);
     if (view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) != kResultTrue)
     {
       error = "the editor does not support X11 embedding";
@@ -252,7 +163,7 @@ public:
     do
     {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-      mFrame.RunOnce(ConnectionNumber(mDisplay), std::max(std::chrono::milliseconds(0), std::min(left, std::chrono::milliseconds(10))));
+      mFrame.mRunLoop->RunOnce(ConnectionNumber(mDisplay), std::max(std::chrono::milliseconds(0), std::min(left, std::chrono::milliseconds(10))));
       DrainOwnEvents();
     } while (Clock::now() < end);
   }
@@ -310,8 +221,6 @@ public:
     RunFor(15);
   }
 
-  Frame& GetFrame() { return mFrame; }
-
 private:
   static uint8_t Channel(unsigned long pixel, unsigned long mask)
   {
@@ -358,7 +267,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<EditorWindow> EditorWindow::Open(IPlugView* view, std::string& error)
+std::unique_ptr<EditorWindow> EditorWindow::Open(IPlugView* view, std::string& error, HostRunLoop* runLoop)
 {
   if (!view)
   {
@@ -366,7 +275,7 @@ std::unique_ptr<EditorWindow> EditorWindow::Open(IPlugView* view, std::string& e
     return nullptr;
   }
   auto window = std::make_unique<LinuxEditorWindow>();
-  if (!window->Init(view, error))
+  if (!window->Init(view, runLoop, error))
     return nullptr;
   return window;
 }

@@ -227,7 +227,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<EditorWindow> EditorWindow::Open(IPlugView* view, std::string& error)
+std::unique_ptr<EditorWindow> EditorWindow::Open(IPlugView* view, std::string& error, HostRunLoop* /*runLoop*/)
 {
   if (!view)
   {

@@ -144,10 +144,15 @@ public:
     Steinberg::uint32 PLUGIN_API release() override { return 1; }
 };
 
-// The host's own objects, which derive from the interfaces they answer for.
+// The host's own objects, which derive from the interfaces they answer for. (Classes rather than
+// aliases, so that a derived object can name its base as HostObject.)
 template <typename... Interfaces>
-using HostObject = CountedObject<Answers<Interfaces...>, Interfaces...>;
+class HostObject : public CountedObject<Answers<Interfaces...>, Interfaces...>
+{
+};
 template <typename... Interfaces>
-using EmbeddedHostObject = UncountedObject<Answers<Interfaces...>, Interfaces...>;
+class EmbeddedHostObject : public UncountedObject<Answers<Interfaces...>, Interfaces...>
+{
+};
 
 } // namespace krb::host
