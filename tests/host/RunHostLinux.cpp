@@ -1,4 +1,4 @@
-// Runs krbhost as a program through the shell, its output captured in files.
+// Runs a program through the shell, its output captured in files.
 #include "HostTestSupport.h"
 
 #include <cstdlib>
@@ -27,10 +27,11 @@ std::string ReadText(const std::filesystem::path& path)
 }
 } // namespace
 
-ProgramResult RunHost(const std::vector<std::string>& args)
+ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         bool captureDebugOutput)
 {
     TempDir dir;
-    std::string command = ShellQuote(HostProgram().string());
+    std::string command = ShellQuote(program.string());
     for (const std::string& arg : args)
         command += " " + ShellQuote(arg);
     command += " >" + ShellQuote((dir / "out.txt").string()) + " 2>" + ShellQuote((dir / "err.txt").string());
@@ -39,6 +40,9 @@ ProgramResult RunHost(const std::vector<std::string>& args)
     result.mExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.mOut = ReadText(dir / "out.txt");
     result.mErr = ReadText(dir / "err.txt");
+    // The debugger output is standard error here.
+    if (captureDebugOutput)
+        result.mDebug = result.mErr;
     return result;
 }
 
