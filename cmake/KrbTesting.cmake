@@ -34,10 +34,10 @@ set(KRB_WINE_PREFIX "${CMAKE_BINARY_DIR}/wine-prefix")
 set(KRB_WINE_DISPLAY_PREFIX "${CMAKE_BINARY_DIR}/wine-display-prefix")
 
 if(WIN32 AND CMAKE_CROSSCOMPILING)
-  # CTest lists a test program's tests before it runs any of them, so before the prefix fixture has
-  # made its prefix: the listing runs in a prefix of its own, made on first use and kept.
+  # CTest lists a test program's tests before it runs any of them, so before the fixtures have made
+  # their prefixes: the listing runs in a prefix of its own, made on first use and kept.
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      "${PROJECT_SOURCE_DIR}/scripts/wine-run.sh;--prefix-when-unset;${CMAKE_BINARY_DIR}/wine-list")
+      "${PROJECT_SOURCE_DIR}/scripts/wine-run.sh;--list-prefix;${CMAKE_BINARY_DIR}/wine-list")
 endif()
 
 # The labels, fixtures and environment that the build and the DISPLAY option give a test, in

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs one Windows program under wine for the tests (also CTest's emulator in the windows preset).
 #
-#   scripts/wine-run.sh [--prefix-when-unset DIR] PROGRAM.exe [ARGS...]
+#   scripts/wine-run.sh [--list-prefix DIR] PROGRAM.exe [ARGS...]
 #
-# Runs in the prefix WINEPREFIX (the tests' fixture krb_wine makes one: cmake/KrbWinePrefix.cmake).
-# When WINEPREFIX is unset, as when CTest lists a test program's tests before any test has run, it runs
-# in DIR, a prefix made there on first use and kept. Headless unless DISPLAY is set, bounded by
+# Runs in the prefix WINEPREFIX (the tests' fixtures make them: cmake/KrbTesting.cmake). CTest lists a
+# test program's tests (--gtest_list_tests) before any test has run, so before the fixtures have made
+# their prefixes: with WINEPREFIX unset, a listing runs in DIR, a prefix made there on first use and
+# kept. Headless unless DISPLAY is set, bounded by
 # KRB_WINE_TIMEOUT seconds (default 300), with wine's own start-up chatter removed from standard error;
 # everything else on standard error is kept, and the program's exit code is this script's exit code
 # (124 on time-out).
@@ -15,23 +16,27 @@
 # after it, so a pipe handed to wine would keep its reader (CTest, a test script) waiting.
 set -u
 
-fallback_prefix=""
-if [ "${1:-}" = "--prefix-when-unset" ] && [ $# -ge 2 ]; then
-  fallback_prefix=$2
+list_prefix=""
+if [ "${1:-}" = "--list-prefix" ] && [ $# -ge 2 ]; then
+  list_prefix=$2
   shift 2
 fi
 if [ $# -lt 1 ]; then
-  echo "usage: wine-run.sh [--prefix-when-unset DIR] PROGRAM.exe [ARGS...]" >&2
+  echo "usage: wine-run.sh [--list-prefix DIR] PROGRAM.exe [ARGS...]" >&2
   exit 2
 fi
+listing=0
+for arg in "$@"; do
+  [ "${arg}" = "--gtest_list_tests" ] && listing=1
+done
 
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEARCH=win64
 timeout_s="${KRB_WINE_TIMEOUT:-300}"
 
-if [ -z "${WINEPREFIX:-}" ] && [ -n "${fallback_prefix}" ]; then
-  export WINEPREFIX="${fallback_prefix}"
+if [ -z "${WINEPREFIX:-}" ] && [ -n "${list_prefix}" ] && [ "${listing}" = 1 ]; then
+  export WINEPREFIX="${list_prefix}"
   if [ ! -f "${WINEPREFIX}/system.reg" ]; then
     # Made headless, with its output kept beside it for the same reason as the program's below.
     mkdir -p "${WINEPREFIX}"
@@ -43,7 +48,7 @@ if [ -z "${WINEPREFIX:-}" ] && [ -n "${fallback_prefix}" ]; then
   fi
 fi
 if [ -z "${WINEPREFIX:-}" ] || [ ! -d "${WINEPREFIX}" ]; then
-  echo "wine-run.sh: WINEPREFIX is not set to a prepared wine prefix (the tests' fixture krb_wine makes one)" >&2
+  echo "wine-run.sh: WINEPREFIX is not set to a prepared wine prefix (a test gets one from krb_discover_tests)" >&2
   exit 2
 fi
 
