@@ -20,6 +20,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Test programs run under wine (CTest, and the test lists of gtest_discover_tests).
+# Test programs run under wine (CTest, and the test lists of gtest_discover_tests); the test folders
+# add where their tests are listed (cmake/KrbTesting.cmake).
 get_filename_component(_krb_source_dir "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${_krb_source_dir}/scripts/wine-run.sh")

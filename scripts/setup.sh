@@ -11,7 +11,7 @@ PACKAGES=(
   libx11-dev libxext-dev libxrandr-dev libxcursor-dev libxi-dev libxtst-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 mesa-utils xvfb xauth x11-utils
   libsndfile1-dev libcairo2-dev
-  g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
+  g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 # wine64 alone runs the 64-bit plug-in: no i386 packages
 )
 
 missing=()
@@ -30,8 +30,5 @@ echo "setup: installing ${missing[*]}"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -q i386; then
-  : # wine64 alone is enough for the 64-bit plug-in
-fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

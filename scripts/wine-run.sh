@@ -1,30 +1,56 @@
 #!/usr/bin/env bash
 # Runs one Windows program under wine for the tests (also CTest's emulator in the windows preset).
 #
-#   scripts/wine-run.sh PROGRAM.exe [ARGS...]
+#   scripts/wine-run.sh [--list-prefix DIR] PROGRAM.exe [ARGS...]
 #
-# Needs WINEPREFIX pointing at a prepared prefix (scripts/test-windows.sh makes one in a temporary
-# folder). Headless unless DISPLAY is set, bounded by KRB_WINE_TIMEOUT seconds (default 300), with
-# wine's own start-up chatter removed from standard error; everything else on standard error is kept,
-# and the program's exit code is this script's exit code (124 on time-out).
+# Runs in the prefix WINEPREFIX (the tests' fixtures make them: cmake/KrbTesting.cmake). CTest lists a
+# test program's tests (--gtest_list_tests) before any test has run, so before the fixtures have made
+# their prefixes: with WINEPREFIX unset, a listing runs in DIR, a prefix made there on first use and
+# kept. Headless unless DISPLAY is set, bounded by
+# KRB_WINE_TIMEOUT seconds (default 300), with wine's own start-up chatter removed from standard error;
+# everything else on standard error is kept, and the program's exit code is this script's exit code
+# (124 on time-out).
 #
 # The program writes into files that are copied out when it ends: wine's background services
 # (services.exe, winedevice.exe) inherit the first program's output handles and keep them open long
 # after it, so a pipe handed to wine would keep its reader (CTest, a test script) waiting.
 set -u
 
-if [ -z "${WINEPREFIX:-}" ] || [ ! -d "${WINEPREFIX}" ]; then
-  echo "wine-run.sh: WINEPREFIX is not set to a prepared wine prefix (scripts/test-windows.sh makes one)" >&2
-  exit 2
+list_prefix=""
+if [ "${1:-}" = "--list-prefix" ] && [ $# -ge 2 ]; then
+  list_prefix=$2
+  shift 2
 fi
 if [ $# -lt 1 ]; then
-  echo "usage: wine-run.sh PROGRAM.exe [ARGS...]" >&2
+  echo "usage: wine-run.sh [--list-prefix DIR] PROGRAM.exe [ARGS...]" >&2
   exit 2
 fi
+listing=0
+for arg in "$@"; do
+  [ "${arg}" = "--gtest_list_tests" ] && listing=1
+done
 
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEARCH=win64
 timeout_s="${KRB_WINE_TIMEOUT:-300}"
+
+if [ -z "${WINEPREFIX:-}" ] && [ -n "${list_prefix}" ] && [ "${listing}" = 1 ]; then
+  export WINEPREFIX="${list_prefix}"
+  if [ ! -f "${WINEPREFIX}/system.reg" ]; then
+    # Made headless, with its output kept beside it for the same reason as the program's below.
+    mkdir -p "${WINEPREFIX}"
+    if ! (unset DISPLAY; timeout 300 wine wineboot -i </dev/null >"${WINEPREFIX}.log" 2>&1 &&
+          timeout 120 wineserver -w); then
+      echo "wine-run.sh: could not make the wine prefix ${WINEPREFIX} (see ${WINEPREFIX}.log)" >&2
+      exit 2
+    fi
+  fi
+fi
+if [ -z "${WINEPREFIX:-}" ] || [ ! -d "${WINEPREFIX}" ]; then
+  echo "wine-run.sh: WINEPREFIX is not set to a prepared wine prefix (a test gets one from krb_discover_tests)" >&2
+  exit 2
+fi
 
 out_dir=$(mktemp -d "${TMPDIR:-/tmp}/krb-wine-run.XXXXXX") || exit 2
 trap 'rm -rf "${out_dir}"' EXIT

@@ -25,6 +25,11 @@ std::filesystem::path HostProgram()
     return KRB_HOST_PROGRAM;
 }
 
+ProgramResult RunHost(const std::vector<std::string>& args, bool captureDebugOutput)
+{
+    return RunProgram(HostProgram(), args, captureDebugOutput);
+}
+
 std::unique_ptr<HostPlugin> OpenFixture(const std::string& classSelector)
 {
     std::string error;

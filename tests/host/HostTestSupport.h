@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the host tests: where the test plug-ins and krbhost are, a WAV reader and running
-// krbhost as a program. (The temporary folder is the tests' common one, TempFolder.h.)
+// krbhost (or another program of the build) as a program. (The temporary folder is the tests' common
+// one, TempFolder.h.)
 
 #include "HostPlugin.h"
 
@@ -56,9 +57,15 @@ struct ProgramResult
     int mExitCode = -1;
     std::string mOut;
     std::string mErr;
+    std::string mDebug; // the debugger output, when it was asked for (standard error on Linux)
 };
 
-// Runs krbhost with the arguments (each quoted for the shell).
-ProgramResult RunHost(const std::vector<std::string>& args);
+// Runs a program with the arguments, each passed as it is. With captureDebugOutput the program's
+// debugger output is collected too: on Windows the program runs under this process as its debugger.
+ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         bool captureDebugOutput = false);
+
+// Runs krbhost with the arguments.
+ProgramResult RunHost(const std::vector<std::string>& args, bool captureDebugOutput = false);
 
 } // namespace krb::host::test

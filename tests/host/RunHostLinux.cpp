@@ -1,4 +1,4 @@
-// Runs krbhost as a program through the shell, its output captured in files.
+// Runs a program through the shell, its output captured in files.
 #include "HostTestSupport.h"
 #include "TempFolder.h"
 
@@ -28,10 +28,11 @@ std::string ReadText(const std::filesystem::path& path)
 }
 } // namespace
 
-ProgramResult RunHost(const std::vector<std::string>& args)
+ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         bool captureDebugOutput)
 {
     krbtest::TempFolder dir;
-    std::string command = ShellQuote(HostProgram().string());
+    std::string command = ShellQuote(program.string());
     for (const std::string& arg : args)
         command += " " + ShellQuote(arg);
     command += " >" + ShellQuote((dir / "out.txt").string()) + " 2>" + ShellQuote((dir / "err.txt").string());
@@ -40,6 +41,9 @@ ProgramResult RunHost(const std::vector<std::string>& args)
     result.mExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.mOut = ReadText(dir / "out.txt");
     result.mErr = ReadText(dir / "err.txt");
+    // The debugger output is standard error here.
+    if (captureDebugOutput)
+        result.mDebug = result.mErr;
     return result;
 }
 
