@@ -41,16 +41,13 @@ int32_t SwingDelay(double sampleRate, double tempo, double masterSwing)
 // position beyond the delay is no count (the idle position that a load leaves, when the sample
 // outlasts the delay). A load of a shorter sample during a count leaves the count to finish: the
 // hit, due within a sixteenth of a beat, then plays the new sample.
-bool DelayCountRuns(int32_t delay, uint32_t position)
-{
-  return delay >= 0 && position <= static_cast<uint32_t>(delay);
-}
+bool DelayCountRuns(int32_t delay, uint32_t position) { return delay >= 0 && position <= static_cast<uint32_t>(delay); }
 
 struct ChannelMix
 {
-  double* left;  // the channel's own output, or output channel 0 when all drums share it
+  double* left; // the channel's own output, or output channel 0 when all drums share it
   double* right;
-  bool add;      // sum into the outputs (two connected channels) or write them
+  bool add; // sum into the outputs (two connected channels) or write them
 };
 
 // The frames of one channel between two events: the start-delay count, then the sample at the
@@ -215,8 +212,8 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
     const double gainLeft = slot.mGainLeft.load(std::memory_order_relaxed);
     const double gainRight = slot.mGainRight.load(std::memory_order_relaxed);
     const double velocity = static_cast<double>(slot.mVelocity.load(std::memory_order_relaxed));
-    const ChannelMix mix = mixToMain ? ChannelMix{outputs[0], outputs[1], true}
-                                     : ChannelMix{outputs[2 * k], outputs[2 * k + 1], false};
+    const ChannelMix mix =
+      mixToMain ? ChannelMix{outputs[0], outputs[1], true} : ChannelMix{outputs[2 * k], outputs[2 * k + 1], false};
 
     int frame = 0;
     while (frame < count)
@@ -242,11 +239,11 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
       if (position >= playLength)
         break; // silent from here on, and the position stays
       if (view.mNumChannels == 2)
-        RenderRun<2>(view.mData, playLength, pitch, position, counter, gainLeft, gainRight, velocity, masterVolume,
-                     mix, first, frame, count);
+        RenderRun<2>(view.mData, playLength, pitch, position, counter, gainLeft, gainRight, velocity, masterVolume, mix,
+                     first, frame, count);
       else
-        RenderRun<1>(view.mData, playLength, pitch, position, counter, gainLeft, gainRight, velocity, masterVolume,
-                     mix, first, frame, count);
+        RenderRun<1>(view.mData, playLength, pitch, position, counter, gainLeft, gainRight, velocity, masterVolume, mix,
+                     first, frame, count);
     }
 
     slot.mStartDelay = delay;

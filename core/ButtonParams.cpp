@@ -20,8 +20,8 @@ bool Krellbinder::GetParamValueFromState(int paramIdx, double& value) const
   else if (InGroup(paramIdx, kSequencerButton, kNumSteps))
   {
     const int32_t drum = InRange(load(mSelectedDrum), kNumDrums);
-    const int32_t slot = InRange(load(mOctave), kNumOctaves) * kNumPatternsPerOctave +
-                         InRange(load(mPattern), kNumPatternsPerOctave);
+    const int32_t slot =
+      InRange(load(mOctave), kNumOctaves) * kNumPatternsPerOctave + InRange(load(mPattern), kNumPatternsPerOctave);
     value = OneWhen(mSequencer.GetStep(drum, slot, paramIdx - kSequencerButton));
   }
   else if (InGroup(paramIdx, kSelectedDrumButton, kNumDrums))

@@ -79,7 +79,8 @@ void QueueStepRow(Krellbinder& plug)
   row.nChans = 1;
   row.chanOffset = 0;
   const int drum = plug.mSelectedDrum.load(std::memory_order_relaxed);
-  const int slot = plug.mOctave.load(std::memory_order_relaxed) * kNumPatternsPerOctave + plug.mPattern.load(std::memory_order_relaxed);
+  const int slot = plug.mOctave.load(std::memory_order_relaxed) * kNumPatternsPerOctave +
+                   plug.mPattern.load(std::memory_order_relaxed);
   for (int s = 0; s < kNumSteps; ++s)
     row.vals[static_cast<size_t>(s)] = plug.mSequencer.GetStep(drum, slot, s) ? 1 : 0;
   plug.mStepRowSender.PushFromMainThread(row);
@@ -92,7 +93,8 @@ void QueueChannelStates(Krellbinder& plug)
   states.nChans = 1;
   states.chanOffset = 0;
   for (int ch = 0; ch < kNumDrums; ++ch)
-    states.vals[static_cast<size_t>(ch)] = plug.mSlots[static_cast<size_t>(ch)].mChannelState.load(std::memory_order_relaxed);
+    states.vals[static_cast<size_t>(ch)] =
+      plug.mSlots[static_cast<size_t>(ch)].mChannelState.load(std::memory_order_relaxed);
   plug.mChannelStateSender.PushData(states);
 }
 
@@ -188,7 +190,8 @@ void Krellbinder::OnParamChangeUI(int paramIdx, EParamSource source)
     }
     else if (InGroup(paramIdx, kSequencerButton, kNumSteps))
     {
-      const int slot = mOctave.load(std::memory_order_relaxed) * kNumPatternsPerOctave + mPattern.load(std::memory_order_relaxed);
+      const int slot =
+        mOctave.load(std::memory_order_relaxed) * kNumPatternsPerOctave + mPattern.load(std::memory_order_relaxed);
       mSequencer.SetStep(mSelectedDrum.load(std::memory_order_relaxed), slot, paramIdx - kSequencerButton, IsOn(v));
     }
     else if (InGroup(paramIdx, kSelectedDrumButton, kNumDrums))
@@ -256,4 +259,3 @@ void Krellbinder::OnParamChangeUI(int paramIdx, EParamSource source)
   }
   ButtonsFollowTheState(paramIdx, source);
 }
-

@@ -26,17 +26,15 @@ class TwoProducerSender
 public:
   using Data = typename Sender::Data;
 
-  TwoProducerSender() : mFromAudio(1), mFromMain(1) {}
+  TwoProducerSender()
+    : mFromAudio(1)
+    , mFromMain(1)
+  {
+  }
 
   // Audio thread: no allocation, no lock.
-  bool PushFromAudioThread(const Data& data)
-  {
-    return mFromMain.ElementsAvailable() == 0 && mFromAudio.PushData(data);
-  }
-  bool PushFromMainThread(const Data& data)
-  {
-    return mFromAudio.ElementsAvailable() == 0 && mFromMain.PushData(data);
-  }
+  bool PushFromAudioThread(const Data& data) { return mFromMain.ElementsAvailable() == 0 && mFromAudio.PushData(data); }
+  bool PushFromMainThread(const Data& data) { return mFromAudio.ElementsAvailable() == 0 && mFromMain.PushData(data); }
   size_t ElementsAvailable() const { return mFromAudio.ElementsAvailable() + mFromMain.ElementsAvailable(); }
 
   template <class Delegate>

@@ -16,13 +16,15 @@ void Krellbinder::InitParams()
 
   for (int i = 0; i < kNumSteps; ++i)
   {
-    GetParam(kLedButton + i)->InitBool(Numbered("Led button ", i).c_str(), false, "On/Off", IParam::kFlagCannotAutomate);
+    GetParam(kLedButton + i)
+      ->InitBool(Numbered("Led button ", i).c_str(), false, "On/Off", IParam::kFlagCannotAutomate);
     GetParam(kSequencerButton + i)
       ->InitBool(Numbered("Sequencer button ", i).c_str(), false, "On/Off", IParam::kFlagCannotAutomate);
   }
 
   for (int i = 0; i < kNumOctaves; ++i)
-    GetParam(kOctaveButton + i)->InitBool(Numbered("Octav button ", i).c_str(), false, "On/Off", IParam::kFlagCannotAutomate);
+    GetParam(kOctaveButton + i)
+      ->InitBool(Numbered("Octav button ", i).c_str(), false, "On/Off", IParam::kFlagCannotAutomate);
 
   for (int i = 0; i < kNumPatternsPerOctave; ++i)
     GetParam(kPatternButton + i)
@@ -31,7 +33,8 @@ void Krellbinder::InitParams()
   for (int ch = 0; ch < kNumDrums; ++ch)
   {
     GetParam(kPlayButton + ch)->InitBool(Numbered("Play Button ", ch).c_str(), false, "Play");
-    GetParam(kFolderButton + ch)->InitBool(Numbered("Folder button ", ch).c_str(), false, "On/Off", IParam::kFlagCannotAutomate);
+    GetParam(kFolderButton + ch)
+      ->InitBool(Numbered("Folder button ", ch).c_str(), false, "On/Off", IParam::kFlagCannotAutomate);
     GetParam(kPreviousSampleButton + ch)
       ->InitBool(Numbered("Previous Sample Button ", ch).c_str(), false, "Previous sample");
     GetParam(kNextSampleButton + ch)->InitBool(Numbered("Next Sample Button ", ch).c_str(), false, "Next sample");

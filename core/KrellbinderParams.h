@@ -5,23 +5,23 @@
 // The plug-in's parameters, by index. The first index of each group is named; the rest follow.
 enum EParams
 {
-  kLedButton = 0,              // 16 step LEDs
-  kFolderButton = 16,          // 12 browse buttons
-  kSequencerButton = 28,       // 16 steps of the shown row
-  kSelectedDrumButton = 44,    // 12 drum choices
-  kPreviousSampleButton = 56,  // 12
-  kNextSampleButton = 68,      // 12
-  kModeButton = 80,            // 4 modes
-  kOctaveButton = 84,          // 2 octaves
-  kPlayButton = 86,            // 12
-  kSoloButton = 98,            // 12
-  kMuteButton = 110,           // 12
-  kPatternButton = 122,        // 12 patterns
-  kPanKnob = 134,              // 12
-  kVolumeKnob = 146,           // 12
-  kPitchKnob = 158,            // 12
-  kSwingButton = 170,          // 12
-  kLengthKnob = 182,           // 12
+  kLedButton = 0,             // 16 step LEDs
+  kFolderButton = 16,         // 12 browse buttons
+  kSequencerButton = 28,      // 16 steps of the shown row
+  kSelectedDrumButton = 44,   // 12 drum choices
+  kPreviousSampleButton = 56, // 12
+  kNextSampleButton = 68,     // 12
+  kModeButton = 80,           // 4 modes
+  kOctaveButton = 84,         // 2 octaves
+  kPlayButton = 86,           // 12
+  kSoloButton = 98,           // 12
+  kMuteButton = 110,          // 12
+  kPatternButton = 122,       // 12 patterns
+  kPanKnob = 134,             // 12
+  kVolumeKnob = 146,          // 12
+  kPitchKnob = 158,           // 12
+  kSwingButton = 170,         // 12
+  kLengthKnob = 182,          // 12
   kMasterVolume = 194,
   kMasterSwing = 195,
   kNumParams = 196

@@ -14,7 +14,6 @@ char16_t PathSeparator();
 // Position of the last folder separator in the path, or npos.
 size_t FindLastSeparator(std::u16string_view path);
 
-
 // The text of a channel's sample-name label: the file name after the last folder separator, without
 // the part from its last full stop on (when that full stop lies in the file name), in UTF-8.
 std::string GetSampleDisplayName(std::u16string path);

@@ -55,7 +55,11 @@ public:
   class HeldSample
   {
   public:
-    explicit HeldSample(const SampleSlot& slot) : mSlot(slot), mGuard(slot.mLoadGuard) {}
+    explicit HeldSample(const SampleSlot& slot)
+      : mSlot(slot)
+      , mGuard(slot.mLoadGuard)
+    {
+    }
 
     const std::u16string& Path() const { return mSlot.mPath; }
     // Size() doubles: mono frame after frame, or stereo interleaved; null when Size() is 0.
@@ -185,22 +189,22 @@ public:
   // The buffer, Size() doubles, or null: for a thread that no load can run beside (else HeldSample).
   const double* Buffer() const { return mBuffer.get(); }
 
-  std::atomic<float> mVelocity{100.0f};          // of the last hit, 0-127
-  std::atomic<int32_t> mPitch{0};                // semitones, -12 to 12
-  std::atomic<double> mVolume{1.0};              // 0 to 2
+  std::atomic<float> mVelocity{100.0f}; // of the last hit, 0-127
+  std::atomic<int32_t> mPitch{0};       // semitones, -12 to 12
+  std::atomic<double> mVolume{1.0};     // 0 to 2
   std::atomic<double> mGainLeft{1.0};
   std::atomic<double> mGainRight{1.0};
-  std::atomic<int32_t> mChannelState{0};         // EChannelState; 1 and 2 are silent
-  std::atomic<double> mPan{0.5};                 // 0 to 1
+  std::atomic<int32_t> mChannelState{0}; // EChannelState; 1 and 2 are silent
+  std::atomic<double> mPan{0.5};         // 0 to 1
 
 private:
   // Size (doubles in mBuffer, low 32 bits) and channel count (high bits) of the sample.
   std::atomic<uint64_t> mShape{MakeShape(0, 1)};
 
 public:
-  std::atomic<uint32_t> mPosition{0};            // next frame to play; a hit sets it to 0
-  PlayLength mPlayLength;                        // frames that play; the audio block clamps it to the buffer
-  std::atomic<double> mLengthFraction{1.0};      // 0 to 1
+  std::atomic<uint32_t> mPosition{0};       // next frame to play; a hit sets it to 0
+  PlayLength mPlayLength;                   // frames that play; the audio block clamps it to the buffer
+  std::atomic<double> mLengthFraction{1.0}; // 0 to 1
   std::atomic<bool> mSwing{false};
 
 private:
@@ -223,17 +227,17 @@ private:
   // The voice idle, no hit waiting, and the play length of the length fraction over the buffer.
   void IdleAfterLoad();
 
-  mutable std::mutex mLoadGuard;                 // loads, restores, clears and the path's readers
-  std::u16string mPath;                          // the file's path; empty: no file
-  std::unique_ptr<double[]> mBuffer;             // mono frame after frame, or stereo interleaved L R
-  std::atomic<bool> mLoading{false};             // the channel is silent while a load runs
-  std::atomic<bool> mPendingHit{false};          // a play press waits for the audio thread
+  mutable std::mutex mLoadGuard;        // loads, restores, clears and the path's readers
+  std::u16string mPath;                 // the file's path; empty: no file
+  std::unique_ptr<double[]> mBuffer;    // mono frame after frame, or stereo interleaved L R
+  std::atomic<bool> mLoading{false};    // the channel is silent while a load runs
+  std::atomic<bool> mPendingHit{false}; // a play press waits for the audio thread
 
 public:
-  int32_t mPitchCounter = 0;                     // audio thread only
-  SampleFileReader<double> mReader;              // under the load guard; channels of the last load attempt
-  int32_t mStartDelay = 0;                       // audio thread only; -1: no delay pending
+  int32_t mPitchCounter = 0;        // audio thread only
+  SampleFileReader<double> mReader; // under the load guard; channels of the last load attempt
+  int32_t mStartDelay = 0;          // audio thread only; -1: no delay pending
 
 private:
-  std::atomic<bool> mAudioReading{false};        // the audio thread holds a view of the buffer
+  std::atomic<bool> mAudioReading{false}; // the audio thread holds a view of the buffer
 };

@@ -51,7 +51,10 @@ void TraceSampleCount(const std::u16string& path, double count)
 class ChunkWriter
 {
 public:
-  explicit ChunkWriter(IByteChunk& chunk) : mChunk(chunk) {}
+  explicit ChunkWriter(IByteChunk& chunk)
+    : mChunk(chunk)
+  {
+  }
 
   template <class T>
   void Put(const T& value)
@@ -92,7 +95,11 @@ private:
 class ChunkReader
 {
 public:
-  ChunkReader(const IByteChunk& chunk, int position) : mChunk(chunk), mPosition(position) {}
+  ChunkReader(const IByteChunk& chunk, int position)
+    : mChunk(chunk)
+    , mPosition(position)
+  {
+  }
 
   template <class T>
   bool Read(T& value)
@@ -144,8 +151,8 @@ void CopyBoundedSamples(const uint8_t* source, double* target, size_t count)
 struct StoredChannel
 {
   std::u16string mPath;
-  double mStoredCount = 0.0;             // N as stored, for the trace line
-  std::unique_ptr<double[]> mBuffer;     // null when the record holds no sample data
+  double mStoredCount = 0.0;         // N as stored, for the trace line
+  std::unique_ptr<double[]> mBuffer; // null when the record holds no sample data
   uint32_t mSize = 0;
   int32_t mNumChannels = 1;
   int32_t mChannelState = kChannelNormal;
@@ -315,7 +322,8 @@ bool Krellbinder::SerializeState(IByteChunk& chunk) const
     const SampleSlot& slot = mSlots[ch];
     const SampleSlot::HeldSample& sample = held[ch];
     const std::u16string& path = sample.Path();
-    writer.PutDoubles(path.size() + 1, [&path](size_t i) { return i < path.size() ? static_cast<double>(path[i]) : 0.0; });
+    writer.PutDoubles(path.size() + 1,
+                      [&path](size_t i) { return i < path.size() ? static_cast<double>(path[i]) : 0.0; });
     const uint32_t size = sample.Size();
     TraceSampleCount(path, static_cast<double>(size));
     writer.Put(static_cast<double>(size));
@@ -356,7 +364,9 @@ int Krellbinder::UnserializeState(const IByteChunk& chunk, int startPos)
     for (int drum = 0; drum < kNumDrums; ++drum)
       for (int slot = 0; slot < kNumPatternSlots; ++slot)
         for (int step = 0; step < kStepsPerSlot; ++step)
-          mSequencer.SetStep(drum, slot, step, stored->mSteps[static_cast<size_t>((drum * kNumPatternSlots + slot) * kStepsPerSlot + step)] != 0);
+          mSequencer.SetStep(
+            drum, slot, step,
+            stored->mSteps[static_cast<size_t>((drum * kNumPatternSlots + slot) * kStepsPerSlot + step)] != 0);
     mDisplayedStep.store(stored->mDisplayedStep, std::memory_order_relaxed);
     mSelectedDrum.store(stored->mSelectedDrum, std::memory_order_relaxed);
     mMode.store(stored->mMode, std::memory_order_relaxed);

@@ -81,7 +81,8 @@ void GroupBtnControl::OnMsgFromDelegate(int msgTag, int dataSize, const void* pD
 }
 
 SeqNoteBtnControl::SeqNoteBtnControl(float x, float y, const IBitmap& bitmap, int paramIdx, int ctrlTag)
-  : IBSwitchControl(x, y, bitmap, paramIdx), mCtrlTag(ctrlTag)
+  : IBSwitchControl(x, y, bitmap, paramIdx)
+  , mCtrlTag(ctrlTag)
 {
 }
 
@@ -134,17 +135,17 @@ void SoloMuteBtnControl::OnMsgFromDelegate(int msgTag, int dataSize, const void*
     double soloLamp = 0.0;
     switch (record.vals[static_cast<size_t>(ch)])
     {
-    case kChannelNormal:
-      break;
-    case kChannelMuted:
-    case kChannelSilencedBySolo:
-      muteLamp = 1.0;
-      break;
-    case kChannelSoloed:
-      soloLamp = 1.0;
-      break;
-    default:
-      continue; // not a state: both lamps stay as they are
+      case kChannelNormal:
+        break;
+      case kChannelMuted:
+      case kChannelSilencedBySolo:
+        muteLamp = 1.0;
+        break;
+      case kChannelSoloed:
+        soloLamp = 1.0;
+        break;
+      default:
+        continue; // not a state: both lamps stay as they are
     }
     if (mute)
       mute->SetValueFromDelegate(muteLamp, 0);
@@ -171,7 +172,8 @@ void BounceBtnControl::OnMouseUp(float /*x*/, float /*y*/, const IMouseMod& /*mo
 }
 
 KrbKnobControl::KrbKnobControl(float x, float y, const IBitmap& bitmap, int paramIdx, int ctrlTag)
-  : IBKnobControl(x, y, bitmap, paramIdx), mCtrlTag(ctrlTag)
+  : IBKnobControl(x, y, bitmap, paramIdx)
+  , mCtrlTag(ctrlTag)
 {
 }
 

@@ -70,12 +70,12 @@ void AttachGlobalControls(Krellbinder& plug, IGraphics& g, const EditorBitmaps& 
 
   for (int i = 0; i < kNumSteps; ++i)
   {
-    g.AttachControl(new GroupBtnControl(F(104 + i * (b.led.W() + 12)), 501, b.led, kLedButton + i,
-                                        &plug.mDisplayedStep, i, kCtrlTagLed, kNumSteps),
+    g.AttachControl(new GroupBtnControl(F(104 + i * (b.led.W() + 12)), 501, b.led, kLedButton + i, &plug.mDisplayedStep,
+                                        i, kCtrlTagLed, kNumSteps),
                     kCtrlTagLed + i, "Led button");
-    g.AttachControl(new SeqNoteBtnControl(F(104 + i * (b.seq.W() + 11)), 455, b.seq, kSequencerButton + i,
-                                          kCtrlTagStep + i),
-                    kCtrlTagStep + i, "Sequencer button");
+    g.AttachControl(
+      new SeqNoteBtnControl(F(104 + i * (b.seq.W() + 11)), 455, b.seq, kSequencerButton + i, kCtrlTagStep + i),
+      kCtrlTagStep + i, "Sequencer button");
   }
 
   for (int i = 0; i < kNumModes; ++i)
@@ -92,8 +92,8 @@ void AttachGlobalControls(Krellbinder& plug, IGraphics& g, const EditorBitmaps& 
   {
     const float x = F(925 + (i % 3) * (b.pattern[0].W() + 8));
     const float y = F(298 + (i / 3) * (b.pattern[0].FH() + 6));
-    g.AttachControl(new GroupBtnControl(x, y, b.pattern[static_cast<size_t>(i)], kPatternButton + i, &plug.mPattern,
-                                        i, kCtrlTagPattern, kNumPatternsPerOctave),
+    g.AttachControl(new GroupBtnControl(x, y, b.pattern[static_cast<size_t>(i)], kPatternButton + i, &plug.mPattern, i,
+                                        kCtrlTagPattern, kNumPatternsPerOctave),
                     kCtrlTagPattern + i, "Pattern button");
   }
 }
@@ -111,14 +111,14 @@ void AttachChannelControls(Krellbinder& plug, IGraphics& g, const EditorBitmaps&
 {
   g.AttachControl(new BounceBtnControl(F(110 + ch * (b.play.W() + 52)), 113, b.play, kPlayButton + ch),
                   kCtrlTagPlay + ch, "Channel play button");
-  g.AttachControl(new BounceBtnControl(F(124 + ch * (b.prevSample.W() + 52)), 109, b.prevSample,
-                                       kPreviousSampleButton + ch),
-                  kCtrlTagPrevSample + ch, "");
-  g.AttachControl(new BounceBtnControl(F(124 + ch * (b.nextSample.W() + 52)), F(109 + b.nextSample.FH()),
-                                       b.nextSample, kNextSampleButton + ch),
+  g.AttachControl(
+    new BounceBtnControl(F(124 + ch * (b.prevSample.W() + 52)), 109, b.prevSample, kPreviousSampleButton + ch),
+    kCtrlTagPrevSample + ch, "");
+  g.AttachControl(new BounceBtnControl(F(124 + ch * (b.nextSample.W() + 52)), F(109 + b.nextSample.FH()), b.nextSample,
+                                       kNextSampleButton + ch),
                   kCtrlTagNextSample + ch, "");
-  g.AttachControl(MakeSwitch(F(138 + ch * (b.folder.W() + 42)), 110, b.folder, kFolderButton + ch),
-                  kCtrlTagBrowse + ch, "Browse button");
+  g.AttachControl(MakeSwitch(F(138 + ch * (b.folder.W() + 42)), 110, b.folder, kFolderButton + ch), kCtrlTagBrowse + ch,
+                  "Browse button");
   g.AttachControl(new SoloMuteBtnControl(F(131 + ch * (b.solo.W() + 37)), 132, b.solo, kSoloButton + ch),
                   kCtrlTagSolo + ch, "Channel solo button");
   g.AttachControl(new SoloMuteBtnControl(F(104 + ch * (b.mute.W() + 37)), 132, b.mute, kMuteButton + ch),
@@ -126,15 +126,15 @@ void AttachChannelControls(Krellbinder& plug, IGraphics& g, const EditorBitmaps&
   g.AttachControl(MakeSampleNameLabel(ch), kCtrlTagSampleName + ch, "Channel sample name");
 
   const float knobX = F(115 + ch * (b.knob.W() + 33));
-  g.AttachControl(new KrbKnobControl(knobX, 189, b.knob, kPanKnob + ch, kCtrlTagPanKnob + ch),
-                  kCtrlTagPanKnob + ch, "Channel pan knob");
+  g.AttachControl(new KrbKnobControl(knobX, 189, b.knob, kPanKnob + ch, kCtrlTagPanKnob + ch), kCtrlTagPanKnob + ch,
+                  "Channel pan knob");
   g.AttachControl(new KrbKnobControl(knobX, 232, b.knob, kVolumeKnob + ch, kCtrlTagVolumeKnob + ch),
                   kCtrlTagVolumeKnob + ch, "Channel volume knob");
   g.AttachControl(new KrbKnobControl(knobX, 275, b.knob, kPitchKnob + ch, kCtrlTagPitchKnob + ch),
                   kCtrlTagPitchKnob + ch, "Channel pitch knob");
   // The swing button's pitch is the browse column's: it is wider than its column.
-  g.AttachControl(MakeSwitch(F(108 + ch * (b.folder.W() + 42)), 308, b.swing, kSwingButton + ch),
-                  kCtrlTagSwing + ch, "Channel swing button");
+  g.AttachControl(MakeSwitch(F(108 + ch * (b.folder.W() + 42)), 308, b.swing, kSwingButton + ch), kCtrlTagSwing + ch,
+                  "Channel swing button");
   g.AttachControl(new KrbKnobControl(knobX, 339, b.knob, kLengthKnob + ch, kCtrlTagLengthKnob + ch),
                   kCtrlTagLengthKnob + ch, "Channel length knob");
 

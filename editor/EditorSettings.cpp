@@ -125,14 +125,14 @@ void LoadEditorSettings(double* target) noexcept
       double lineValue = 0.0;
       switch (ReadLine(line, lineValue))
       {
-      case ELine::kSkipped:
-        break;
-      case ELine::kValue:
-        value = lineValue; // the last qualifying line wins
-        found = true;
-        break;
-      case ELine::kDamaged:
-        return;
+        case ELine::kSkipped:
+          break;
+        case ELine::kValue:
+          value = lineValue; // the last qualifying line wins
+          found = true;
+          break;
+        case ELine::kDamaged:
+          return;
       }
     }
     if (found)

@@ -4,9 +4,9 @@
 
 namespace
 {
-constexpr std::array<uint32_t, kNumAiffRates> kAiffRates = {
-  8000, 11025, 16000, 22050, 32000, 37800, 44056, 44100, 47250, 48000,
-  50000, 50400, 88200, 96000, 176400, 192000, 352800, 2822400, 5644800};
+constexpr std::array<uint32_t, kNumAiffRates> kAiffRates = {8000,   11025,  16000,  22050,   32000,  37800, 44056,
+                                                            44100,  47250,  48000,  50000,   50400,  88200, 96000,
+                                                            176400, 192000, 352800, 2822400, 5644800};
 
 constexpr std::array<AiffRateEncoding, kNumAiffRates> MakeAiffRateEncodings()
 {

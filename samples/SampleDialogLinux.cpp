@@ -34,11 +34,8 @@ struct SampleFileType
 
 // Shown in this order, the first one selected. "All Documents" shows every file, as it does on Windows.
 const SampleFileType kSampleFileTypes[] = {
-  {"Sound (*.wav)", "*.wav"},
-  {"Word Document (*.doc)", "*.doc"},
-  {"Web Page (*.htm; *.html)", "*.htm *.html"},
-  {"Text Document (*.txt)", "*.txt"},
-  {"All Documents (*.*)", "*"},
+  {"Sound (*.wav)", "*.wav"},         {"Word Document (*.doc)", "*.doc"}, {"Web Page (*.htm; *.html)", "*.htm *.html"},
+  {"Text Document (*.txt)", "*.txt"}, {"All Documents (*.*)", "*"},
 };
 
 bool IsDirectory(const std::string& path)
@@ -177,7 +174,8 @@ void ShowSampleOpenDialog()
   try
   {
     std::string startFolder;
-    if (auto folder = Utf16ToUtf8Strict(SampleDialogStartFolder(gSampleDialogPath, kSeparator)); folder && IsDirectory(*folder))
+    if (auto folder = Utf16ToUtf8Strict(SampleDialogStartFolder(gSampleDialogPath, kSeparator));
+        folder && IsDirectory(*folder))
       startFolder = *folder; // a folder that has gone opens the chooser in its own default folder
 
     const std::string zenity = FindOnPath("zenity");

@@ -11,10 +11,10 @@
 
 enum class ESampleFileFormat : int32_t
 {
-  kError = 0,      // the first four bytes are neither "RIFF" nor "FORM"
-  kNotLoaded = 1,  // nothing has been handed to the reader yet
-  kWave = 2,       // "RIFF": set before the WAVE decoder runs, kept when it fails
-  kAiff = 3        // "FORM": set before the AIFF decoder runs, kept when it fails
+  kError = 0,     // the first four bytes are neither "RIFF" nor "FORM"
+  kNotLoaded = 1, // nothing has been handed to the reader yet
+  kWave = 2,      // "RIFF": set before the WAVE decoder runs, kept when it fails
+  kAiff = 3       // "FORM": set before the AIFF decoder runs, kept when it fails
 };
 
 // Byte order of the chunk size fields: WAVE files are little-endian, AIFF files big-endian.

@@ -81,7 +81,8 @@ struct FrameLayout
 // whose bytes are not all inside [0, mLimit) and returns false; what was appended before it stays,
 // so the channels before the failing one hold one value more than those after it.
 template <typename T, typename Convert>
-bool AppendFrames(std::vector<std::vector<T>>& channels, const FrameLayout& layout, int64_t bytesPerSample, Convert convert)
+bool AppendFrames(std::vector<std::vector<T>>& channels, const FrameLayout& layout, int64_t bytesPerSample,
+                  Convert convert)
 {
   const auto [data, limit, start, stride, frameCount] = layout;
   if (frameCount <= 0)
@@ -122,10 +123,7 @@ bool AppendFrames(std::vector<std::vector<T>>& channels, const FrameLayout& layo
   return false; // not reached: the frame after the whole ones always runs off
 }
 
-inline int32_t SignExtend24(uint32_t value)
-{
-  return static_cast<int32_t>(value << 8) >> 8;
-}
+inline int32_t SignExtend24(uint32_t value) { return static_cast<int32_t>(value << 8) >> 8; }
 
 inline float FloatFromBits(uint32_t bits)
 {
@@ -166,28 +164,28 @@ bool AppendCodedFrames(std::vector<std::vector<T>>& channels, const FrameLayout&
 {
   switch (coding)
   {
-  case ESampleCoding::kUnsigned8:
-    return AppendFrames(channels, f, 1,
-                        [](const uint8_t* b) { return static_cast<T>((int32_t(b[0]) - 128) / 127.0); });
-  case ESampleCoding::kSigned8:
-    return AppendFrames(channels, f, 1,
-                        [](const uint8_t* b) { return static_cast<T>(static_cast<int8_t>(b[0]) / 127.0); });
-  case ESampleCoding::kInt16:
-  {
-    const std::array<T, 65536>& values = Int16Values<T>();
-    return AppendFrames(channels, f, 2, [&values](const uint8_t* b) { return values[ReadWord<Order, 2>(b)]; });
-  }
-  case ESampleCoding::kInt24:
-    return AppendFrames(channels, f, 3, [](const uint8_t* b) {
-      return static_cast<T>(SignExtend24(ReadWord<Order, 3>(b)) / 8388607.0);
-    });
-  case ESampleCoding::kInt32:
-    return AppendFrames(channels, f, 4, [](const uint8_t* b) {
-      return static_cast<T>(static_cast<int32_t>(ReadWord<Order, 4>(b)) / 2147483647.0);
-    });
-  case ESampleCoding::kFloat32:
-    return AppendFrames(channels, f, 4,
-                        [](const uint8_t* b) { return static_cast<T>(FloatFromBits(ReadWord<Order, 4>(b))); });
+    case ESampleCoding::kUnsigned8:
+      return AppendFrames(channels, f, 1,
+                          [](const uint8_t* b) { return static_cast<T>((int32_t(b[0]) - 128) / 127.0); });
+    case ESampleCoding::kSigned8:
+      return AppendFrames(channels, f, 1,
+                          [](const uint8_t* b) { return static_cast<T>(static_cast<int8_t>(b[0]) / 127.0); });
+    case ESampleCoding::kInt16:
+    {
+      const std::array<T, 65536>& values = Int16Values<T>();
+      return AppendFrames(channels, f, 2, [&values](const uint8_t* b) { return values[ReadWord<Order, 2>(b)]; });
+    }
+    case ESampleCoding::kInt24:
+      return AppendFrames(channels, f, 3, [](const uint8_t* b) {
+        return static_cast<T>(SignExtend24(ReadWord<Order, 3>(b)) / 8388607.0);
+      });
+    case ESampleCoding::kInt32:
+      return AppendFrames(channels, f, 4, [](const uint8_t* b) {
+        return static_cast<T>(static_cast<int32_t>(ReadWord<Order, 4>(b)) / 2147483647.0);
+      });
+    case ESampleCoding::kFloat32:
+      return AppendFrames(channels, f, 4,
+                          [](const uint8_t* b) { return static_cast<T>(FloatFromBits(ReadWord<Order, 4>(b))); });
   }
   return false;
 }
@@ -197,10 +195,14 @@ inline ESampleCoding IntegerCoding(int32_t bitDepth, ESampleCoding eightBit)
 {
   switch (bitDepth)
   {
-  case 8: return eightBit;
-  case 16: return ESampleCoding::kInt16;
-  case 24: return ESampleCoding::kInt24;
-  default: return ESampleCoding::kInt32;
+    case 8:
+      return eightBit;
+    case 16:
+      return ESampleCoding::kInt16;
+    case 24:
+      return ESampleCoding::kInt24;
+    default:
+      return ESampleCoding::kInt32;
   }
 }
 
@@ -235,7 +237,8 @@ enum class EWaveSubFormat
 
 // The standard sub-formats are a format code in the first four bytes followed by these twelve
 // (xxxxxxxx-0000-0010-8000-00AA00389B71, stored little-endian as a GUID is).
-inline constexpr uint8_t kWaveSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+inline constexpr uint8_t kWaveSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
+                                                   0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 // The sub-format is believed only when the extension that holds it is at least 22 bytes, by its own
 // size field, and lies inside the chunk, by the chunk's size field and by the end of the image.
@@ -252,9 +255,12 @@ inline EWaveSubFormat ReadWaveSubFormat(const std::vector<uint8_t>& fileData, in
     return EWaveSubFormat::kNotGiven;
   switch (ReadU32(fileData, guid, le))
   {
-  case 1: return EWaveSubFormat::kPcm;
-  case 3: return EWaveSubFormat::kFloat;
-  default: return EWaveSubFormat::kOther;
+    case 1:
+      return EWaveSubFormat::kPcm;
+    case 3:
+      return EWaveSubFormat::kFloat;
+    default:
+      return EWaveSubFormat::kOther;
   }
 }
 
@@ -283,11 +289,12 @@ inline std::string_view AifcCompressionType(const std::vector<uint8_t>& fileData
 template <typename T>
 std::string SampleTypeMessage(int32_t bitDepth)
 {
-  return "ERROR: you are trying to read a " + std::to_string(bitDepth) + "-bit file using a "
-         + std::to_string(sizeof(T) * 8) + "-bit sample type";
+  return "ERROR: you are trying to read a " + std::to_string(bitDepth) + "-bit file using a " +
+         std::to_string(sizeof(T) * 8) + "-bit sample type";
 }
 
-inline const char* const kUnsupportedBitDepthMessage = "ERROR: this file has a bit depth that is not 8, 16, 24 or 32 bits";
+inline const char* const kUnsupportedBitDepthMessage =
+  "ERROR: this file has a bit depth that is not 8, 16, 24 or 32 bits";
 inline const char* const kReadErrorMessage =
   "ERROR: read file error as the metadata indicates more samples than there are in the file data";
 } // namespace sample_file_detail
@@ -476,9 +483,10 @@ bool SampleFileReader<T>::DecodeWave(const std::vector<uint8_t>& fileData)
   // Only the 32-bit case looks at the format: float samples are IEEE singles; at other depths a
   // float format holds integers. An extensible file without a float sub-format is integer PCM.
   const bool isFloat = formatCode == 3 || subFormat == EWaveSubFormat::kFloat;
-  const ESampleCoding coding = mBitDepth == 32 && isFloat ? ESampleCoding::kFloat32
-                                                          : IntegerCoding(mBitDepth, ESampleCoding::kUnsigned8);
-  const bool complete = AppendCodedFrames<T, kOrder>(mSamples, {fileData.data(), limit, start, blockAlign, frameCount}, coding);
+  const ESampleCoding coding =
+    mBitDepth == 32 && isFloat ? ESampleCoding::kFloat32 : IntegerCoding(mBitDepth, ESampleCoding::kUnsigned8);
+  const bool complete =
+    AppendCodedFrames<T, kOrder>(mSamples, {fileData.data(), limit, start, blockAlign, frameCount}, coding);
   if (!complete)
   {
     ReportError(kReadErrorMessage);
@@ -503,8 +511,8 @@ bool SampleFileReader<T>::DecodeAiff(const std::vector<uint8_t>& fileData)
   const int32_t x = FindChunk(fileData, "iXML", kOrder);
 
   // A "COMM" chunk cut off before the end of its rate field cannot describe the samples.
-  if (s == -1 || p == -1 || !HasId(fileData, 0, "FORM") || !(isAiff || isAifc)
-      || !BytesInside(fileData, static_cast<int64_t>(p) + 8, 18))
+  if (s == -1 || p == -1 || !HasId(fileData, 0, "FORM") || !(isAiff || isAifc) ||
+      !BytesInside(fileData, static_cast<int64_t>(p) + 8, 18))
   {
     ReportError("ERROR: this doesn't seem to be a valid AIFF file");
     return false;

@@ -40,7 +40,8 @@ void WriteFiles()
     const Bytes file = MakeWave(WaveFormat(kWavePcm, kNumChannels, kSampleRate, static_cast<uint16_t>(bits)),
                                 EncodeInts(values, bits / 8, EByteOrder::kLittleEndian));
     const std::filesystem::path path = gFolder / ("stereo-" + std::to_string(bits) + ".wav");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
     gFiles[bits] = path.string();
   }
 }
@@ -117,7 +118,8 @@ public:
       const auto theirs = mTimes.find("Sndfile" + arg);
       if (ours == mTimes.end() || theirs == mTimes.end() || ours->second <= 0.0)
         continue;
-      std::cout << bits << "-bit stereo, 10 s: libsndfile CPU time / reader CPU time = " << theirs->second / ours->second
+      std::cout << bits
+                << "-bit stereo, 10 s: libsndfile CPU time / reader CPU time = " << theirs->second / ours->second
                 << (theirs->second >= ours->second ? "  (reader at least as fast)\n" : "  (reader SLOWER)\n");
     }
   }

@@ -8,7 +8,8 @@
 
 // ------------------------------------------------------------------------------------------- IControl
 
-IControl::IControl(const IRECT& bounds, int paramIdx) : mRECT(bounds)
+IControl::IControl(const IRECT& bounds, int paramIdx)
+  : mRECT(bounds)
 {
   mVals.push_back({paramIdx, 0.0});
   // A control bound to a parameter starts at the parameter's value once attached; until then 0.
@@ -117,7 +118,9 @@ IBitmapControl::IBitmapControl(float x, float y, const IBitmap& bitmap, int para
 }
 
 IBitmapControl::IBitmapControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx, const IBlend& blend)
-  : IControl(bounds, paramIdx), mBitmap(bitmap), mBlend(blend)
+  : IControl(bounds, paramIdx)
+  , mBitmap(bitmap)
+  , mBlend(blend)
 {
 }
 
@@ -166,13 +169,17 @@ void IBSwitchControl::OnMouseDown(float /*x*/, float /*y*/, const IMouseMod& /*m
 
 IBKnobControl::IBKnobControl(float x, float y, const IBitmap& bitmap, int paramIdx, EDirection direction,
                              double gearing)
-  : IBitmapControl(x, y, bitmap, paramIdx), mDirection(direction), mGearing(gearing)
+  : IBitmapControl(x, y, bitmap, paramIdx)
+  , mDirection(direction)
+  , mGearing(gearing)
 {
 }
 
 IBKnobControl::IBKnobControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx, EDirection direction,
                              double gearing)
-  : IBitmapControl(bounds, bitmap, paramIdx), mDirection(direction), mGearing(gearing)
+  : IBitmapControl(bounds, bitmap, paramIdx)
+  , mDirection(direction)
+  , mGearing(gearing)
 {
 }
 
@@ -191,7 +198,10 @@ void IBKnobControl::OnMouseDrag(float /*x*/, float /*y*/, float dX, float dY, co
 // --------------------------------------------------------------------------------------- ITextControl
 
 ITextControl::ITextControl(const IRECT& bounds, const char* str, const IText& text, const IColor& bgColor)
-  : IControl(bounds), mStr(str ? str : ""), mText(text), mBGColor(bgColor)
+  : IControl(bounds)
+  , mStr(str ? str : "")
+  , mText(text)
+  , mBGColor(bgColor)
 {
   SetIgnoreMouse(true);
 }
@@ -224,7 +234,11 @@ void ITextControl::Draw(IGraphics& g)
 
 ICornerResizerControl::ICornerResizerControl(const IRECT& bounds, float size, const IColor& color,
                                              const IColor& mouseOverColor, const IColor& dragColor)
-  : IControl(bounds), mSize(size), mColor(color), mMouseOverColor(mouseOverColor), mDragColor(dragColor)
+  : IControl(bounds)
+  , mSize(size)
+  , mColor(color)
+  , mMouseOverColor(mouseOverColor)
+  , mDragColor(dragColor)
 {
 }
 
@@ -261,8 +275,7 @@ void ICornerResizerControl::OnMouseDrag(float x, float y, float /*dX*/, float /*
   if (ui->GetResizerMode() == EUIResizerMode::Scale)
     ui->Resize(ui->Width(), ui->Height(), mStartScale * factor);
   else
-    ui->Resize(static_cast<int>(std::lround(mStartW * factor)), static_cast<int>(std::lround(mStartH * factor)),
-               scale);
+    ui->Resize(static_cast<int>(std::lround(mStartW * factor)), static_cast<int>(std::lround(mStartH * factor)), scale);
 }
 
 void ICornerResizerControl::OnMouseUp(float /*x*/, float /*y*/, const IMouseMod& /*mod*/)

@@ -107,8 +107,7 @@ class IBitmapControl : public IControl
 {
 public:
   // Bounds: one frame of the bitmap with its top-left corner at (x, y).
-  IBitmapControl(float x, float y, const IBitmap& bitmap, int paramIdx = kNoParameter,
-                 const IBlend& blend = IBlend());
+  IBitmapControl(float x, float y, const IBitmap& bitmap, int paramIdx = kNoParameter, const IBlend& blend = IBlend());
   IBitmapControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx = kNoParameter,
                  const IBlend& blend = IBlend());
 

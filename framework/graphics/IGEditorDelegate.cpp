@@ -2,7 +2,10 @@
 
 #include "IControl.h"
 
-IGEditorDelegate::IGEditorDelegate(int nParams) : IEditorDelegate(nParams) {}
+IGEditorDelegate::IGEditorDelegate(int nParams)
+  : IEditorDelegate(nParams)
+{
+}
 
 IGEditorDelegate::~IGEditorDelegate()
 {
@@ -10,8 +13,7 @@ IGEditorDelegate::~IGEditorDelegate()
   mGraphics.reset();
 }
 
-IGraphics* IGEditorDelegate::OpenWindow(void* parent, float screenScale,
-                                        std::function<void(int, int)> resizeRequest)
+IGraphics* IGEditorDelegate::OpenWindow(void* parent, float screenScale, std::function<void(int, int)> resizeRequest)
 {
   if (mGraphics)
     return nullptr;
@@ -57,8 +59,8 @@ void IGEditorDelegate::SendParameterValueFromDelegate(int paramIdx, double value
   if (!ui || !param)
     return;
   const double normalizedValue = normalized ? value : param->ToNormalized(value);
-  ui->ForControlsWithParam(paramIdx,
-                           [&](IControl& control, int valIdx) { control.SetValueFromDelegate(normalizedValue, valIdx); });
+  ui->ForControlsWithParam(
+    paramIdx, [&](IControl& control, int valIdx) { control.SetValueFromDelegate(normalizedValue, valIdx); });
 }
 
 void IGEditorDelegate::UpdateOtherControlsOfParam(int paramIdx, double normalizedValue)

@@ -85,9 +85,9 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int s
   }
   const float alpha = blend ? blend->mWeight : 1.f;
   // The whole bitmap placed so that the wanted frame falls on the destination, filled through it.
-  const NVGpaint paint = nvgImagePattern(mVG, dest.L - static_cast<float>(srcX), dest.T - static_cast<float>(srcY),
-                                         static_cast<float>(data->mWidth), static_cast<float>(data->mHeight), 0.f,
-                                         found->second, alpha);
+  const NVGpaint paint =
+    nvgImagePattern(mVG, dest.L - static_cast<float>(srcX), dest.T - static_cast<float>(srcY),
+                    static_cast<float>(data->mWidth), static_cast<float>(data->mHeight), 0.f, found->second, alpha);
   nvgSave(mVG);
   if (blend && blend->mMethod == EBlend::Add)
     nvgGlobalCompositeBlendFunc(mVG, NVG_SRC_ALPHA, NVG_ONE);
@@ -130,15 +130,33 @@ void IGraphicsNanoVG::DrawText(const IText& text, const char* str, const IRECT& 
   float y = bounds.T;
   switch (text.mAlign)
   {
-    case EAlign::Near: align |= NVG_ALIGN_LEFT; x = bounds.L; break;
-    case EAlign::Center: align |= NVG_ALIGN_CENTER; x = bounds.MW(); break;
-    case EAlign::Far: align |= NVG_ALIGN_RIGHT; x = bounds.R; break;
+    case EAlign::Near:
+      align |= NVG_ALIGN_LEFT;
+      x = bounds.L;
+      break;
+    case EAlign::Center:
+      align |= NVG_ALIGN_CENTER;
+      x = bounds.MW();
+      break;
+    case EAlign::Far:
+      align |= NVG_ALIGN_RIGHT;
+      x = bounds.R;
+      break;
   }
   switch (text.mVAlign)
   {
-    case EVAlign::Top: align |= NVG_ALIGN_TOP; y = bounds.T; break;
-    case EVAlign::Middle: align |= NVG_ALIGN_MIDDLE; y = bounds.MH(); break;
-    case EVAlign::Bottom: align |= NVG_ALIGN_BOTTOM; y = bounds.B; break;
+    case EVAlign::Top:
+      align |= NVG_ALIGN_TOP;
+      y = bounds.T;
+      break;
+    case EVAlign::Middle:
+      align |= NVG_ALIGN_MIDDLE;
+      y = bounds.MH();
+      break;
+    case EVAlign::Bottom:
+      align |= NVG_ALIGN_BOTTOM;
+      y = bounds.B;
+      break;
   }
   nvgSave(mVG);
   nvgIntersectScissor(mVG, bounds.L, bounds.T, bounds.W(), bounds.H());

@@ -113,10 +113,7 @@ void IGraphicsPugl::SetPlatformWindowSize(int widthPx, int heightPx)
   SetAllControlsDirty();
 }
 
-void* IGraphicsPugl::GetWindow() const
-{
-  return mView ? reinterpret_cast<void*>(puglGetNativeView(mView)) : nullptr;
-}
+void* IGraphicsPugl::GetWindow() const { return mView ? reinterpret_cast<void*>(puglGetNativeView(mView)) : nullptr; }
 
 void IGraphicsPugl::ProcessEvents()
 {

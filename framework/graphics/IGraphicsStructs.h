@@ -17,7 +17,13 @@ struct IRECT
   float B = 0.f;
 
   IRECT() = default;
-  IRECT(float l, float t, float r, float b) : L(l), T(t), R(r), B(b) {}
+  IRECT(float l, float t, float r, float b)
+    : L(l)
+    , T(t)
+    , R(r)
+    , B(b)
+  {
+  }
   // The rectangle of the given size with its top-left corner at (x, y).
   static IRECT MakeXYWH(float x, float y, float w, float h) { return IRECT(x, y, x + w, y + h); }
 
@@ -35,10 +41,7 @@ struct IRECT
   // Grown by padding on every side (shrunk for a negative padding).
   IRECT GetPadded(float padding) const { return IRECT(L - padding, T - padding, R + padding, B + padding); }
   IRECT GetScaled(float scale) const { return IRECT(L * scale, T * scale, R * scale, B * scale); }
-  bool operator==(const IRECT& other) const
-  {
-    return L == other.L && T == other.T && R == other.R && B == other.B;
-  }
+  bool operator==(const IRECT& other) const { return L == other.L && T == other.T && R == other.R && B == other.B; }
   bool operator!=(const IRECT& other) const { return !(*this == other); }
 };
 
@@ -50,11 +53,14 @@ struct IColor
   int B = 0;
 
   constexpr IColor() = default;
-  constexpr IColor(int a, int r, int g, int b) : A(a), R(r), G(g), B(b) {}
-  bool operator==(const IColor& other) const
+  constexpr IColor(int a, int r, int g, int b)
+    : A(a)
+    , R(r)
+    , G(g)
+    , B(b)
   {
-    return A == other.A && R == other.R && G == other.G && B == other.B;
   }
+  bool operator==(const IColor& other) const { return A == other.A && R == other.R && G == other.G && B == other.B; }
   bool operator!=(const IColor& other) const { return !(*this == other); }
   bool IsTransparent() const { return A == 0; }
 };
@@ -160,7 +166,9 @@ class IBitmap
 public:
   IBitmap() = default;
   IBitmap(std::shared_ptr<const BitmapData> data, int nFrames, bool framesAreHorizontal)
-    : mData(std::move(data)), mN(std::max(nFrames, 1)), mFramesAreHorizontal(framesAreHorizontal)
+    : mData(std::move(data))
+    , mN(std::max(nFrames, 1))
+    , mFramesAreHorizontal(framesAreHorizontal)
   {
   }
 

@@ -24,7 +24,11 @@ private:
 class CriticalSectionLock
 {
 public:
-  explicit CriticalSectionLock(CriticalSection& section) : mSection(section) { mSection.Enter(); }
+  explicit CriticalSectionLock(CriticalSection& section)
+    : mSection(section)
+  {
+    mSection.Enter();
+  }
   ~CriticalSectionLock() { mSection.Leave(); }
   CriticalSectionLock(const CriticalSectionLock&) = delete;
   CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;

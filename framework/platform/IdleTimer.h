@@ -32,7 +32,11 @@ public:
   int GetIntervalMs() const { return mIntervalMs; }
 
 protected:
-  IdleTimer(std::function<void()> onTick, int intervalMs) : mOnTick(std::move(onTick)), mIntervalMs(intervalMs) {}
+  IdleTimer(std::function<void()> onTick, int intervalMs)
+    : mOnTick(std::move(onTick))
+    , mIntervalMs(intervalMs)
+  {
+  }
 
 private:
   std::function<void()> mOnTick;

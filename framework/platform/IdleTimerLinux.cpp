@@ -5,7 +5,10 @@ namespace
 class RunLoopDrivenTimer final : public IdleTimer
 {
 public:
-  RunLoopDrivenTimer(std::function<void()> onTick, int intervalMs) : IdleTimer(std::move(onTick), intervalMs) {}
+  RunLoopDrivenTimer(std::function<void()> onTick, int intervalMs)
+    : IdleTimer(std::move(onTick), intervalMs)
+  {
+  }
   bool RunsByItself() const override { return false; }
 };
 } // namespace

@@ -22,7 +22,8 @@ HINSTANCE ThisModule()
 class WindowsTimer final : public IdleTimer
 {
 public:
-  WindowsTimer(std::function<void()> onTick, int intervalMs) : IdleTimer(std::move(onTick), intervalMs)
+  WindowsTimer(std::function<void()> onTick, int intervalMs)
+    : IdleTimer(std::move(onTick), intervalMs)
   {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProc;

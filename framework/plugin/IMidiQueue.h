@@ -37,7 +37,11 @@ public:
     ++mBack;
   }
 
-  void Remove() { if (mFront < mBack) ++mFront; }
+  void Remove()
+  {
+    if (mFront < mBack)
+      ++mFront;
+  }
   bool Empty() const { return mFront == mBack; }
   int ToDo() const { return mBack - mFront; }
   const IMidiMsg& Peek() const { return mBuf[mFront]; }

@@ -14,8 +14,8 @@ void IParam::StoreName(const char* name)
 
 void IParam::SetName(const char* name) { StoreName(name); }
 
-void IParam::Init(EParamType type, const char* name, double defaultValue, double minValue, double maxValue,
-                  double step, const char* label, int flags, const char* group)
+void IParam::Init(EParamType type, const char* name, double defaultValue, double minValue, double maxValue, double step,
+                  const char* label, int flags, const char* group)
 {
   mType = type;
   StoreName(name);
@@ -40,8 +40,7 @@ void IParam::InitBool(const char* name, bool defaultValue, const char* label, in
   SetDisplayText(1.0, onText);
 }
 
-void IParam::InitEnum(const char* name, int defaultValue, int nEnums, const char* label, int flags,
-                      const char* group)
+void IParam::InitEnum(const char* name, int defaultValue, int nEnums, const char* label, int flags, const char* group)
 {
   Init(kTypeEnum, name, defaultValue, 0.0, std::max(0, nEnums - 1), 1.0, label, flags | kFlagStepped, group);
 }

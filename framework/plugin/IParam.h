@@ -37,12 +37,12 @@ public:
   IParam(const IParam&) = delete;
   IParam& operator=(const IParam&) = delete;
 
-  void InitBool(const char* name, bool defaultValue, const char* label = "", int flags = 0,
-                const char* group = "", const char* offText = "off", const char* onText = "on");
+  void InitBool(const char* name, bool defaultValue, const char* label = "", int flags = 0, const char* group = "",
+                const char* offText = "off", const char* onText = "on");
   void InitEnum(const char* name, int defaultValue, int nEnums, const char* label = "", int flags = 0,
                 const char* group = "");
-  void InitInt(const char* name, int defaultValue, int minValue, int maxValue, const char* label = "",
-               int flags = 0, const char* group = "");
+  void InitInt(const char* name, int defaultValue, int minValue, int maxValue, const char* label = "", int flags = 0,
+               const char* group = "");
   void InitDouble(const char* name, double defaultValue, double minValue, double maxValue, double step,
                   const char* label = "", int flags = 0, const char* group = "");
 
@@ -98,8 +98,8 @@ private:
   };
 
   void StoreName(const char* name);
-  void Init(EParamType type, const char* name, double defaultValue, double minValue, double maxValue,
-            double step, const char* label, int flags, const char* group);
+  void Init(EParamType type, const char* name, double defaultValue, double minValue, double maxValue, double step,
+            const char* label, int flags, const char* group);
 
   EParamType mType = kTypeNone;
   std::string mName;

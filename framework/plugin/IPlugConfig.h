@@ -33,8 +33,7 @@ struct Config
 
 // What the factory hands to the plug-in constructor; VST3 carries nothing.
 struct InstanceInfo
-{
-};
+{};
 
 // Four-character code as a 32-bit integer, first character in the top byte.
 constexpr int MakeFourCC(const char (&code)[5])

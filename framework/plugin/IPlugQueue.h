@@ -10,7 +10,10 @@ template <class T>
 class IPlugQueue
 {
 public:
-  explicit IPlugQueue(int size) : mBuffer(static_cast<size_t>(size > 0 ? size : 0) + 1) {}
+  explicit IPlugQueue(int size)
+    : mBuffer(static_cast<size_t>(size > 0 ? size : 0) + 1)
+  {
+  }
   IPlugQueue(const IPlugQueue&) = delete;
   IPlugQueue& operator=(const IPlugQueue&) = delete;
 

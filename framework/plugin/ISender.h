@@ -17,7 +17,10 @@ struct ISenderData
 
   ISenderData() = default;
   ISenderData(int tag, const std::array<T, MAXNC>& values, int nChannels = 1, int channelOffset = 0)
-    : ctrlTag(tag), nChans(nChannels), chanOffset(channelOffset), vals(values)
+    : ctrlTag(tag)
+    , nChans(nChannels)
+    , chanOffset(channelOffset)
+    , vals(values)
   {
   }
 };
@@ -30,7 +33,10 @@ class ISender
 public:
   using Data = ISenderData<MAXNC, T>;
 
-  explicit ISender(int queueSize = QUEUE_SIZE) : mQueue(queueSize) {}
+  explicit ISender(int queueSize = QUEUE_SIZE)
+    : mQueue(queueSize)
+  {
+  }
 
   // Copies the record into the ring; dropped when the ring is full. Never allocates.
   bool PushData(const Data& data) { return mQueue.Push(data); }

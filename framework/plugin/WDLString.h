@@ -9,7 +9,10 @@ class WDL_String
 {
 public:
   WDL_String() = default;
-  explicit WDL_String(const char* text) : mText(text ? text : "") {}
+  explicit WDL_String(const char* text)
+    : mText(text ? text : "")
+  {
+  }
 
   void Set(const char* text, int maxLength = 0)
   {

@@ -20,7 +20,9 @@ namespace
 class EditorView final : public IPlugView, public IPlugViewContentScaleSupport
 {
 public:
-  explicit EditorView(IPlugVST3& plug) : mPlug(plug), mPlatform(EditorViewPlatform::Create())
+  explicit EditorView(IPlugVST3& plug)
+    : mPlug(plug)
+    , mPlatform(EditorViewPlatform::Create())
   {
     // The view may outlive the host's own reference to the plug-in by a little.
     mPlug.addRef();

@@ -103,9 +103,6 @@ private:
 };
 } // namespace
 
-std::unique_ptr<EditorViewPlatform> EditorViewPlatform::Create()
-{
-  return std::make_unique<LinuxEditorViewPlatform>();
-}
+std::unique_ptr<EditorViewPlatform> EditorViewPlatform::Create() { return std::make_unique<LinuxEditorViewPlatform>(); }
 
 const char* EditorViewPlatform::PlatformType() { return kPlatformTypeX11EmbedWindowID; }

@@ -14,9 +14,9 @@ public:
   {
     using GetDpiForWindowFunc = UINT(WINAPI*)(HWND);
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    auto getDpi = user32 ? reinterpret_cast<GetDpiForWindowFunc>(
-                             reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")))
-                         : nullptr;
+    auto getDpi =
+      user32 ? reinterpret_cast<GetDpiForWindowFunc>(reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")))
+             : nullptr;
     const UINT dpi = getDpi && parent ? getDpi(static_cast<HWND>(parent)) : 0;
     return dpi > 0 ? static_cast<float>(dpi) / 96.f : 1.f;
   }

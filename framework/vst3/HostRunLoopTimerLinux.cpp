@@ -9,7 +9,11 @@ namespace
 class LinuxHostRunLoopTimer final : public HostRunLoopTimer
 {
 public:
-  LinuxHostRunLoopTimer(Linux::IRunLoop* runLoop, RunLoopTimerHandler* handler) : mRunLoop(runLoop), mHandler(handler) {}
+  LinuxHostRunLoopTimer(Linux::IRunLoop* runLoop, RunLoopTimerHandler* handler)
+    : mRunLoop(runLoop)
+    , mHandler(handler)
+  {
+  }
 
   ~LinuxHostRunLoopTimer() override
   {

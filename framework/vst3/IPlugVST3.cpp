@@ -108,7 +108,8 @@ tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
   if (mHostContext)
   {
     IdleTimer& timer = GetIdleTimer();
-    mHostRunLoopTimer = HostRunLoopTimer::Start(*mHostContext, [&timer] { timer.Tick(); }, timer.GetIntervalMs());
+    mHostRunLoopTimer = HostRunLoopTimer::Start(
+      *mHostContext, [&timer] { timer.Tick(); }, timer.GetIntervalMs());
     timer.SetDrivenByHost(mHostRunLoopTimer != nullptr);
   }
   return kResultOk;
@@ -472,7 +473,8 @@ void IPlugVST3::RenderChunk(ProcessData& data, int startFrame, int nFrames)
   for (int b = 0; b < static_cast<int>(mAudioOutBuses.size()) && b < data.numOutputs && data.outputs; ++b)
   {
     AudioBusBuffers& buffers = data.outputs[b];
-    const int channels = std::min(mAudioOutBuses[static_cast<size_t>(b)].channels, static_cast<int>(buffers.numChannels));
+    const int channels =
+      std::min(mAudioOutBuses[static_cast<size_t>(b)].channels, static_cast<int>(buffers.numChannels));
     for (int c = 0; c < channels; ++c)
     {
       const double* source = mOutputPtrs[static_cast<size_t>(channel + c)];
@@ -702,7 +704,8 @@ tresult PLUGIN_API IPlugVST3::getParamStringByValue(ParamID id, ParamValue value
   if (IsMidiCCParam(id))
   {
     char text[16];
-    std::snprintf(text, sizeof(text), "%d", static_cast<int>(std::lround(std::clamp(valueNormalized, 0.0, 1.0) * 127.0)));
+    std::snprintf(text, sizeof(text), "%d",
+                  static_cast<int>(std::lround(std::clamp(valueNormalized, 0.0, 1.0) * 127.0)));
     Utf8ToString128(text, string, 128);
     return kResultOk;
   }
@@ -776,7 +779,11 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
   struct HostCall
   {
     std::atomic<int>& depth;
-    explicit HostCall(std::atomic<int>& d) : depth(d) { ++depth; }
+    explicit HostCall(std::atomic<int>& d)
+      : depth(d)
+    {
+      ++depth;
+    }
     ~HostCall() { --depth; }
   } hostCall(mHostParamCallDepth);
   OnParamChangeUI(static_cast<int>(id), kHost);
@@ -803,8 +810,8 @@ IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name)
   return MakeEditorView(*this);
 }
 
-tresult PLUGIN_API IPlugVST3::getMidiControllerAssignment(int32 busIndex, int16 channel, CtrlNumber midiControllerNumber,
-                                                          ParamID& id)
+tresult PLUGIN_API IPlugVST3::getMidiControllerAssignment(int32 busIndex, int16 channel,
+                                                          CtrlNumber midiControllerNumber, ParamID& id)
 {
   if (busIndex != 0 || channel != 0 || midiControllerNumber < 0 || midiControllerNumber >= kNumMidiCCParams)
     return kResultFalse;

@@ -29,7 +29,10 @@ void CopyText(char8* dest, const char8* source, size_t size)
 }
 } // namespace
 
-CPluginFactory::CPluginFactory(const PFactoryInfo& info) : mFactoryInfo(info) {}
+CPluginFactory::CPluginFactory(const PFactoryInfo& info)
+  : mFactoryInfo(info)
+{
+}
 
 CPluginFactory::~CPluginFactory()
 {

@@ -12,7 +12,10 @@ template <class Interface>
 class RunLoopHandler : public Interface
 {
 public:
-  explicit RunLoopHandler(std::function<void()> func) : mFunc(std::move(func)) {}
+  explicit RunLoopHandler(std::function<void()> func)
+    : mFunc(std::move(func))
+  {
+  }
   virtual ~RunLoopHandler() = default;
 
   void Disconnect() { mFunc = nullptr; }

@@ -16,18 +16,21 @@
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 #include "pluginterfaces/vst/ivstunits.h"
 
-namespace Steinberg {
+namespace Steinberg
+{
 DEF_CLASS_IID(IPlugView)
 DEF_CLASS_IID(IPlugFrame)
 DEF_CLASS_IID(IPlugViewContentScaleSupport)
 #if SMTG_OS_LINUX
-namespace Linux {
+namespace Linux
+{
 DEF_CLASS_IID(IRunLoop)
 DEF_CLASS_IID(IEventHandler)
 DEF_CLASS_IID(ITimerHandler)
 } // namespace Linux
 #endif
-namespace Vst {
+namespace Vst
+{
 DEF_CLASS_IID(IComponent)
 DEF_CLASS_IID(IAudioProcessor)
 DEF_CLASS_IID(IProcessContextRequirements)

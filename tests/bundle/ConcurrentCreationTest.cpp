@@ -41,7 +41,8 @@ std::vector<Vst::IComponent*> CreateAtOnce(const HostModule& module, const Class
   AllAtOnce([&](int t) {
     void* obj = nullptr;
     if (module.Factory()->createInstance(reinterpret_cast<const char*>(info.mCid),
-                                         reinterpret_cast<const char*>(Vst::IComponent::iid.toTUID()), &obj) == kResultOk)
+                                         reinterpret_cast<const char*>(Vst::IComponent::iid.toTUID()),
+                                         &obj) == kResultOk)
       components[static_cast<size_t>(t)] = static_cast<Vst::IComponent*>(obj);
   });
   return components;

@@ -164,8 +164,7 @@ TEST(ConformanceTest, ContextRequirementsAndSampleSizes)
 }
 
 class ProcessSizes : public ::testing::TestWithParam<int32>
-{
-};
+{};
 
 TEST_P(ProcessSizes, FlushVariableBlocksAnotherThreadAndSilenceFlags)
 {

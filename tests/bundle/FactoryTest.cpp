@@ -82,7 +82,7 @@ TEST(FactoryTest, SecondCallGivesTheSameFactoryWithOneMoreReference)
   std::string error;
   void* library = platform::OpenLibrary(module->BinaryPath(), error);
   ASSERT_NE(library, nullptr) << error;
-  using GetFactoryProc = IPluginFactory* (PLUGIN_API*)();
+  using GetFactoryProc = IPluginFactory*(PLUGIN_API*)();
   auto getFactory = reinterpret_cast<GetFactoryProc>(platform::FindSymbol(library, "GetPluginFactory"));
   ASSERT_NE(getFactory, nullptr);
 

@@ -44,9 +44,9 @@ std::vector<std::vector<float>> DrumSound(int drum, int variant, int numChannels
   std::vector<std::vector<float>> channels(static_cast<size_t>(numChannels), std::vector<float>(frames));
   for (int c = 0; c < numChannels; ++c)
     for (uint32_t f = 0; f < frames; ++f)
-      channels[static_cast<size_t>(c)][f] =
-        (static_cast<float>(f % 1024 + 1) / 1024.0f + static_cast<float>(drum) * 2.0f + static_cast<float>(variant) * 32.0f) *
-        (c == 1 ? -1.0f : 1.0f);
+      channels[static_cast<size_t>(c)][f] = (static_cast<float>(f % 1024 + 1) / 1024.0f +
+                                             static_cast<float>(drum) * 2.0f + static_cast<float>(variant) * 32.0f) *
+                                            (c == 1 ? -1.0f : 1.0f);
   return channels;
 }
 
@@ -183,7 +183,8 @@ protected:
         for (int f = 0; f < kBlock; ++f)
         {
           const double sample = sound[sound.size() == 2 ? static_cast<size_t>(c) : 0][static_cast<size_t>(f)];
-          ASSERT_EQ(mProcessing->OutputSample(k, c, f), Heard(sample)) << "drum " << k << " channel " << c << " frame " << f;
+          ASSERT_EQ(mProcessing->OutputSample(k, c, f), Heard(sample))
+            << "drum " << k << " channel " << c << " frame " << f;
         }
     }
   }
@@ -237,8 +238,9 @@ TEST_F(HostCalls, SampleSteppingWhileProcessingStopsAndStarts)
       for (int round = 0; round < 6; ++round)
         for (int k = 0; k < kDrums; ++k)
         {
-          EXPECT_EQ(mPlugin->Controller()->setParamNormalized(kPreviousSampleButton + static_cast<Vst::ParamID>(k), 1.0),
-                    kResultOk);
+          EXPECT_EQ(
+            mPlugin->Controller()->setParamNormalized(kPreviousSampleButton + static_cast<Vst::ParamID>(k), 1.0),
+            kResultOk);
           EXPECT_EQ(mPlugin->Controller()->setParamNormalized(kNextSampleButton + static_cast<Vst::ParamID>(k), 1.0),
                     kResultOk);
         }

@@ -21,8 +21,8 @@
 using krb::host::test::ProgramResult;
 using krb::host::test::RunHost;
 using krb::host::test::RunProgram;
-using krbtest::TempFolder;
 using krb::host::test::WavData;
+using krbtest::TempFolder;
 
 namespace
 {
@@ -153,7 +153,7 @@ bool PngSize(const std::filesystem::path& path, uint32_t& width, uint32_t& heigh
 void MakeKit(const TempFolder& dir)
 {
   const ProgramResult run =
-      RunProgram(KRB_KITGEN_PROGRAM, {"--out", (dir / "kit").string(), "--state", (dir / "kit.state").string()});
+    RunProgram(KRB_KITGEN_PROGRAM, {"--out", (dir / "kit").string(), "--state", (dir / "kit.state").string()});
   ASSERT_EQ(run.mExitCode, 0) << run.mOut << run.mErr;
   ASSERT_EQ(CountMatching(run.mOut, R"(\.wav$)"), 12) << run.mOut;
 }
@@ -165,16 +165,10 @@ TEST(KrbhostInfo, ListsTheFactoryAndItsOneClass)
   const ProgramResult run = RunHost({"info", Bundle()});
   ExpectExit(run, 0);
   const char* const kLines[] = {
-      "  entry: " KRB_MODULE_ENTRY,
-      "  vendor: Ombrix",
-      "Classes: 1",
-      "  category: Audio Module Class",
-      "  name: Krellbinder",
-      "  cardinality: many instances",
-      "  subcategories: Instrument|Drum",
-      "  version: 0.0.0",
-      "  sdk version: VST 3.7.11",
-      "  controller: single component",
+    "  entry: " KRB_MODULE_ENTRY,       "  vendor: Ombrix",    "Classes: 1",
+    "  category: Audio Module Class",   "  name: Krellbinder", "  cardinality: many instances",
+    "  subcategories: Instrument|Drum", "  version: 0.0.0",    "  sdk version: VST 3.7.11",
+    "  controller: single component",
   };
   for (const char* line : kLines)
     EXPECT_TRUE(HasLine(run.mOut, line)) << "no line \"" << line << "\" in\n" << run.mOut;
@@ -190,23 +184,23 @@ TEST(KrbhostInfo, ListsEveryParameterWithItsTitleStepsAndDefault)
   EXPECT_EQ(CountMatching(run.mOut, "^  param [0-9]+: id ([0-9]|[1-9][0-9]|1[0-8][0-9]|19[0-5]), "), 196);
   EXPECT_TRUE(HasLine(run.mOut, "  param 0: id 0, title \"Led button 0\", short \"Led button 0\", units \"\", "
                                 "steps 1, default 0, unit 0, flags 0x00000000 (none)"))
-      << run.mOut;
+    << run.mOut;
   const char* const kPatterns[] = {
-      R"(^  param 16: id 16, title "Folder button 0", .* steps 1, default 0,)",
-      R"(^  param 28: id 28, title "Sequencer button 0", .* steps 1, default 0,)",
-      R"(^  param 43: id 43, title "Sequencer button 15",)",
-      R"(^  param 80: id 80, title "Mode button 0", .* steps 1, default 0,)",
-      R"(^  param 83: id 83, title "Mode button 3", .* steps 1, default 0,)",
-      R"(^  param 84: id 84, title "Octav button 0",)",
-      R"(^  param 98: id 98, title "Solo button 0", .* steps 1, default 0,)",
-      R"(^  param 121: id 121, title "Mute button 11", .* steps 1, default 0,)",
-      R"(^  param 134: id 134, title "Pan knob 0", .* steps 0, default 0.5,)",
-      R"(^  param 146: id 146, title "Volume knob 0", .* steps 0, default 0.5,)",
-      R"(^  param 158: id 158, title "Pitch knob 0", .* steps 24, default 0.5,)",
-      R"(^  param 182: id 182, title "Length knob 0", .* steps 0, default 1,)",
-      R"(^  param 194: id 194, title "Master Volume", .* steps 0, default 0.5,)",
-      R"(^  param 195: id 195, title "Master Swing", .* steps 0, default 0,)",
-      R"(title "Bypass", .*\(.*bypass.*\)$)",
+    R"(^  param 16: id 16, title "Folder button 0", .* steps 1, default 0,)",
+    R"(^  param 28: id 28, title "Sequencer button 0", .* steps 1, default 0,)",
+    R"(^  param 43: id 43, title "Sequencer button 15",)",
+    R"(^  param 80: id 80, title "Mode button 0", .* steps 1, default 0,)",
+    R"(^  param 83: id 83, title "Mode button 3", .* steps 1, default 0,)",
+    R"(^  param 84: id 84, title "Octav button 0",)",
+    R"(^  param 98: id 98, title "Solo button 0", .* steps 1, default 0,)",
+    R"(^  param 121: id 121, title "Mute button 11", .* steps 1, default 0,)",
+    R"(^  param 134: id 134, title "Pan knob 0", .* steps 0, default 0.5,)",
+    R"(^  param 146: id 146, title "Volume knob 0", .* steps 0, default 0.5,)",
+    R"(^  param 158: id 158, title "Pitch knob 0", .* steps 24, default 0.5,)",
+    R"(^  param 182: id 182, title "Length knob 0", .* steps 0, default 1,)",
+    R"(^  param 194: id 194, title "Master Volume", .* steps 0, default 0.5,)",
+    R"(^  param 195: id 195, title "Master Swing", .* steps 0, default 0,)",
+    R"(title "Bypass", .*\(.*bypass.*\)$)",
   };
   for (const char* pattern : kPatterns)
     EXPECT_GE(CountMatching(run.mOut, pattern), 1) << "no line matches " << pattern;
@@ -228,9 +222,9 @@ TEST(KrbhostInfo, ListsTwelveStereoOutputsAndOneEventInput)
 TEST(KrbhostInfo, NamesEachOutputAfterItsDrum)
 {
   const ProgramResult run = RunHost({"info", Bundle()});
-  const char* const kNames[] = {"Kick",          "Side Stick",     "Acoustic Snare", "Hand Clap",
-                                "Electric Snare", "Low Floor Tom",  "Closed Hi-Hat",  "High Floor Tom",
-                                "Pedal Hi-Hat",   "Low Tom",        "Open Hi-Hat",    "Low Middle Tom"};
+  const char* const kNames[] = {"Kick",           "Side Stick",    "Acoustic Snare", "Hand Clap",
+                                "Electric Snare", "Low Floor Tom", "Closed Hi-Hat",  "High Floor Tom",
+                                "Pedal Hi-Hat",   "Low Tom",       "Open Hi-Hat",    "Low Middle Tom"};
   for (int bus = 0; bus < 12; ++bus)
   {
     const std::string start = "^  audio output " + std::to_string(bus) + ": \"" + kNames[bus] + "\", ";
@@ -242,8 +236,8 @@ TEST(KrbhostInfo, NamesEachOutputAfterItsDrum)
 TEST(KrbhostRender, StopModeIsSilentEvenForADrumNote)
 {
   TempFolder dir;
-  const ProgramResult run = RunHost({"render", Bundle(), "--frames", "22050", "--note", "0:36:127", "--out",
-                                     (dir / "stop-mode.wav").string()});
+  const ProgramResult run =
+    RunHost({"render", Bundle(), "--frames", "22050", "--note", "0:36:127", "--out", (dir / "stop-mode.wav").string()});
   ExpectExit(run, 0);
   WavData wav;
   ASSERT_TRUE(krb::host::test::ReadWav(dir / "stop-mode.wav", wav));
@@ -260,8 +254,8 @@ TEST(KrbhostRender, MidiModeNotesStrikeTheirDrumsOnTheirBusesAtTheirFrames)
   TempFolder dir;
   ASSERT_NO_FATAL_FAILURE(MakeKit(dir));
   const ProgramResult run =
-      RunHost({"render", Bundle(), "--state-in", (dir / "kit.state").string(), "--param", "83=1", "--note",
-               "0:36:127", "--note", "11025:38:64", "--frames", "44100", "--out", (dir / "midi-note.wav").string()});
+    RunHost({"render", Bundle(), "--state-in", (dir / "kit.state").string(), "--param", "83=1", "--note", "0:36:127",
+             "--note", "11025:38:64", "--frames", "44100", "--out", (dir / "midi-note.wav").string()});
   ExpectExit(run, 0);
   WavData wav;
   ASSERT_TRUE(krb::host::test::ReadWav(dir / "midi-note.wav", wav));
@@ -298,8 +292,8 @@ TEST(KrbhostRender, StopModeSilencesTheKit)
 {
   TempFolder dir;
   ASSERT_NO_FATAL_FAILURE(MakeKit(dir));
-  const ProgramResult run = RunHost({"render", Bundle(), "--state-in", (dir / "kit.state").string(), "--param",
-                                     "80=1", "--frames", "44100", "--out", (dir / "kit-stopped.wav").string()});
+  const ProgramResult run = RunHost({"render", Bundle(), "--state-in", (dir / "kit.state").string(), "--param", "80=1",
+                                     "--frames", "44100", "--out", (dir / "kit-stopped.wav").string()});
   ExpectExit(run, 0);
   WavData wav;
   ASSERT_TRUE(krb::host::test::ReadWav(dir / "kit-stopped.wav", wav));
@@ -312,8 +306,8 @@ TEST(KrbhostState, SavedStateReloadsByteForByteAndDiffersFromTheDefault)
 {
   TempFolder dir;
   const ProgramResult save =
-      RunHost({"render", Bundle(), "--frames", "4410", "--param", "81=1", "--param", "Pitch knob 3=0.75", "--param",
-               "Master Volume=0.25", "--param", "Sequencer button 2=1", "--state-out", (dir / "state-a.bin").string()});
+    RunHost({"render", Bundle(), "--frames", "4410", "--param", "81=1", "--param", "Pitch knob 3=0.75", "--param",
+             "Master Volume=0.25", "--param", "Sequencer button 2=1", "--state-out", (dir / "state-a.bin").string()});
   ExpectExit(save, 0);
   EXPECT_GE(CountMatching(save.mOut, "^wrote [0-9]+ bytes of state to "), 1) << save.mOut;
 
@@ -325,7 +319,7 @@ TEST(KrbhostState, SavedStateReloadsByteForByteAndDiffersFromTheDefault)
   EXPECT_TRUE(saved == ReadBytes(dir / "state-b.bin"));
 
   const ProgramResult fresh =
-      RunHost({"render", Bundle(), "--frames", "4410", "--state-out", (dir / "state-default.bin").string()});
+    RunHost({"render", Bundle(), "--frames", "4410", "--state-out", (dir / "state-default.bin").string()});
   ExpectExit(fresh, 0);
   EXPECT_FALSE(saved == ReadBytes(dir / "state-default.bin"));
 }
@@ -369,7 +363,7 @@ TEST(KrbhostEditorWindow, ScreenshotHasTheEditorsSize)
 {
   TempFolder dir;
   const ProgramResult run =
-      RunHost({"render", Bundle(), "--frames", "441", "--screenshot", (dir / "editor.png").string()});
+    RunHost({"render", Bundle(), "--frames", "441", "--screenshot", (dir / "editor.png").string()});
   ExpectExit(run, 0);
   uint32_t width = 0;
   uint32_t height = 0;

@@ -112,8 +112,8 @@ inline int32_t IntAt(const uint8_t* data, size_t offset)
 inline std::string FirstPath(const std::vector<uint8_t>& state)
 {
   std::string path;
-  for (size_t offset = ChunkBuilder::kFixedPartBytes; offset + 8 <= state.size() && DoubleAt(state.data(), offset) != 0.0;
-       offset += 8)
+  for (size_t offset = ChunkBuilder::kFixedPartBytes;
+       offset + 8 <= state.size() && DoubleAt(state.data(), offset) != 0.0; offset += 8)
     path += static_cast<char>(DoubleAt(state.data(), offset));
   return path;
 }

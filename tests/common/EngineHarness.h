@@ -24,7 +24,9 @@ public:
   static constexpr int kNumOutputChannels = 24;
 
   explicit EngineHarness(double sampleRate = 44100.0, int maxBlock = 512, int32 sampleSize = Vst::kSample64)
-    : mPlug(new Krellbinder(InstanceInfo())), mMaxBlock(maxBlock), mSampleSize(sampleSize)
+    : mPlug(new Krellbinder(InstanceInfo()))
+    , mMaxBlock(maxBlock)
+    , mSampleSize(sampleSize)
   {
     mPlug->initialize(nullptr);
     for (int b = 0; b < kNumDrums; ++b)

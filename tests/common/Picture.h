@@ -25,7 +25,8 @@ struct Picture
     std::ifstream in(file, std::ios::binary);
     const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     int channels = 0;
-    if (unsigned char* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4))
+    if (unsigned char* pixels =
+          stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4))
     {
       rgba.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
       stbi_image_free(pixels);

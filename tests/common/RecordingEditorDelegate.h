@@ -17,7 +17,10 @@ public:
   using Sent = std::vector<std::pair<int, double>>;
 
   // The parameters are left for the test to initialise.
-  explicit RecordingEditorDelegate(int nParams) : IGEditorDelegate(nParams) {}
+  explicit RecordingEditorDelegate(int nParams)
+    : IGEditorDelegate(nParams)
+  {
+  }
 
   void OnParamChange(int paramIdx) override { mEvents.push_back("change " + std::to_string(paramIdx)); }
   void OnParamChangeUI(int paramIdx, EParamSource source) override
@@ -30,10 +33,7 @@ public:
   {
     mEvents.push_back("begin " + std::to_string(paramIdx));
   }
-  void EndInformHostOfParamChangeFromUI(int paramIdx) override
-  {
-    mEvents.push_back("end " + std::to_string(paramIdx));
-  }
+  void EndInformHostOfParamChangeFromUI(int paramIdx) override { mEvents.push_back("end " + std::to_string(paramIdx)); }
   void OnUIOpen() override
   {
     mEvents.push_back("uiopen");

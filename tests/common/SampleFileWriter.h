@@ -35,15 +35,9 @@ inline void PutU32(Bytes& out, uint32_t value, EByteOrder order)
     out.insert(out.end(), {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)});
 }
 
-inline void PutId(Bytes& out, std::string_view id)
-{
-  out.insert(out.end(), id.begin(), id.end());
-}
+inline void PutId(Bytes& out, std::string_view id) { out.insert(out.end(), id.begin(), id.end()); }
 
-inline void Append(Bytes& out, const Bytes& more)
-{
-  out.insert(out.end(), more.begin(), more.end());
-}
+inline void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
 // Integer samples of any width, two's complement, in the given byte order.
 inline Bytes EncodeInts(const std::vector<int64_t>& values, int bytesPerSample, EByteOrder order)
@@ -111,10 +105,15 @@ inline constexpr uint16_t kWaveExtensible = 0xFFFE;
 
 struct WaveFormat
 {
-  WaveFormat(uint16_t formatCode = kWavePcm, uint16_t numChannels = 1, uint32_t sampleRate = 44100, uint16_t bitDepth = 16,
-             std::optional<uint32_t> byteRate = std::nullopt, std::optional<uint16_t> blockAlign = std::nullopt)
-    : mFormatCode(formatCode), mNumChannels(numChannels), mSampleRate(sampleRate), mBitDepth(bitDepth),
-      mByteRate(byteRate), mBlockAlign(blockAlign)
+  WaveFormat(uint16_t formatCode = kWavePcm, uint16_t numChannels = 1, uint32_t sampleRate = 44100,
+             uint16_t bitDepth = 16, std::optional<uint32_t> byteRate = std::nullopt,
+             std::optional<uint16_t> blockAlign = std::nullopt)
+    : mFormatCode(formatCode)
+    , mNumChannels(numChannels)
+    , mSampleRate(sampleRate)
+    , mBitDepth(bitDepth)
+    , mByteRate(byteRate)
+    , mBlockAlign(blockAlign)
   {
   }
 
@@ -124,7 +123,7 @@ struct WaveFormat
   uint16_t mBitDepth = 16;
   std::optional<uint32_t> mByteRate;   // default: consistent with the fields above
   std::optional<uint16_t> mBlockAlign; // default: consistent with the fields above
-  uint16_t mSubFormat = kWavePcm;       // the extensible format's sub-format code
+  uint16_t mSubFormat = kWavePcm;      // the extensible format's sub-format code
 };
 
 inline WaveFormat ExtensibleFormat(uint16_t numChannels, uint32_t sampleRate, uint16_t bitDepth, uint16_t subFormat)
@@ -187,7 +186,8 @@ inline std::array<uint8_t, 10> AiffRateBytes(double rate)
   int exponent = 0;
   const double mantissa = std::frexp(rate, &exponent); // rate = mantissa * 2^exponent, mantissa in [0.5, 1)
   const uint16_t biased = static_cast<uint16_t>(16383 + exponent - 1);
-  const uint64_t significand = static_cast<uint64_t>(std::ldexp(mantissa, 32)) << 32; // every table rate fits in 32 bits
+  const uint64_t significand = static_cast<uint64_t>(std::ldexp(mantissa, 32))
+                               << 32; // every table rate fits in 32 bits
   std::array<uint8_t, 10> out{};
   out[0] = uint8_t(biased >> 8);
   out[1] = uint8_t(biased);
@@ -251,7 +251,8 @@ inline Bytes MakeAiff(AiffFormat format, const Bytes& sampleBytes)
 
 // An "AIFC" file at 44100 Hz with the given compression type; the frame count is what the sample
 // bytes fill at the bit depth.
-inline Bytes MakeAifc(std::string_view compressionType, uint16_t numChannels, uint16_t bitDepth, const Bytes& sampleBytes)
+inline Bytes MakeAifc(std::string_view compressionType, uint16_t numChannels, uint16_t bitDepth,
+                      const Bytes& sampleBytes)
 {
   AiffFormat format{true, numChannels, 0, bitDepth, AiffRateBytes(44100)};
   format.mNumFrames = static_cast<uint32_t>(sampleBytes.size() / (numChannels * std::max(bitDepth / 8, 1)));
@@ -287,9 +288,8 @@ inline std::vector<SeedFile> SeedCorpusFiles()
   add("wave-extensible-float-stereo.wav",
       MakeWave(ExtensibleFormat(2, 48000, 32, kWaveFloat), EncodeFloats({1.5f, -0.25f, 0.0f, 0.75f}, le)));
   add("wave-extensible-alaw-mono.wav", MakeWave(ExtensibleFormat(1, 8000, 8, 6), {0xD5, 0x55, 0x2A}), false);
-  add("wave-ixml-odd-chunk.wav",
-      MakeWave({TextChunk("junk", "abc"), FmtChunk({kWavePcm, 1, 22050, 16}), DataChunk(EncodeInts({1, 2, 3}, 2, le)),
-                TextChunk("iXML", "<BWFXML/>")}));
+  add("wave-ixml-odd-chunk.wav", MakeWave({TextChunk("junk", "abc"), FmtChunk({kWavePcm, 1, 22050, 16}),
+                                           DataChunk(EncodeInts({1, 2, 3}, 2, le)), TextChunk("iXML", "<BWFXML/>")}));
   add("aiff-8-mono.aiff", MakeAiff({false, 1, 0, 8, AiffRateBytes(8000)}, EncodeInts(ramp, 1, be)));
   add("aiff-16-stereo.aiff", MakeAiff({false, 2, 0, 16, AiffRateBytes(44100)}, EncodeInts(ramp, 2, be)));
   add("aiff-24-mono.aiff", MakeAiff({false, 1, 0, 24, AiffRateBytes(96000)}, EncodeInts(ramp, 3, be)));
@@ -305,7 +305,8 @@ inline std::vector<SeedFile> SeedCorpusFiles()
   {
     AiffFormat format{false, 1, 2, 16, AiffRateBytes(22050)};
     const Bytes samples = EncodeInts({5, -5}, 2, be);
-    add("aiff-ssnd-first-ixml.aiff", MakeAiff(false, {SsndChunk(samples), TextChunk("iXML", "<BWFXML/>"), CommChunk(format)}));
+    add("aiff-ssnd-first-ixml.aiff",
+        MakeAiff(false, {SsndChunk(samples), TextChunk("iXML", "<BWFXML/>"), CommChunk(format)}));
   }
   return files;
 }

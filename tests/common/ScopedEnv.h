@@ -12,7 +12,8 @@ namespace krbtest
 class ScopedEnv
 {
 public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : mName(name)
+  ScopedEnv(const char* name, const std::optional<std::string>& value)
+    : mName(name)
   {
     if (const char* old = std::getenv(name))
       mOld = old;

@@ -152,7 +152,7 @@ TEST_F(AudioBlock, SwingDelaysOddSteps)
   EXPECT_EQ(FirstSound(0), 0);                 // step 0: even, at once
   EXPECT_EQ(FirstSound(0, 2000), 5512 + 1378); // step 1: 1378.125 frames late, truncated
   EXPECT_EQ(Output(0)[5512 + 1378], Out(swung[0][0], 1.0, 100.0));
-  EXPECT_EQ(FirstSound(2, 2000), 5512);        // drum 1 is not swung
+  EXPECT_EQ(FirstSound(2, 2000), 5512);                      // drum 1 is not swung
   EXPECT_EQ(FirstSound(0, 5512 + 1378 + 2000), 5512 + 5513); // step 2: even
 }
 
@@ -206,8 +206,8 @@ TEST_F(AudioBlock, DrumNoteDuringTheDelayStartsTheCountAgain)
     harness.PlainParam(kSwingButton + 0, 1.0);
     harness.PlainParam(kMasterSwing, 1.0);
     harness.Plug().mMode = kModeHostSync;
-    harness.ProcessFrames(6144);                 // step 1 starts at 5512, its delay runs to 6890
-    harness.NoteOn(5512 + 1000 - 6144, 36, 64);  // frame 6512
+    harness.ProcessFrames(6144);                // step 1 starts at 5512, its delay runs to 6890
+    harness.NoteOn(5512 + 1000 - 6144, 36, 64); // frame 6512
     harness.ProcessFrames(4096);
     const auto& out = harness.Rendered(0);
     const size_t start = 5512 + 1000 + 1378;
@@ -408,7 +408,7 @@ TEST_F(AudioBlock, NoteOffFreezesHostSyncButNotRun)
 
   Plug().mMode = kModeRun;
   mHarness.Process(64);
-  EXPECT_EQ(FirstSound(0), 64); // step 0 at the first frame of the Run block
+  EXPECT_EQ(FirstSound(0), 64);             // step 0 at the first frame of the Run block
   EXPECT_FALSE(Plug().mSequencer.mRunning); // Run mode takes no MIDI and leaves the flag alone
   EXPECT_EQ(Plug().mSequencer.mSamplesToNextStep, 5511 - 63);
 

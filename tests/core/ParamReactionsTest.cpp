@@ -52,8 +52,8 @@ TEST(ParamReactions, PanLaw)
   EngineHarness harness;
   Krellbinder& plug = harness.Plug();
   const PanCase cases[] = {
-    {0.44, 1.0, 1.0, 0.88}, {0.45, 1.0, 1.0, 1.0}, {0.5, 1.0, 1.0, 1.0},  {0.55, 1.0, 1.0, 1.0},
-    {0.56, 1.0, 0.88, 1.0}, {0.0, 1.0, 1.0, 0.0},  {1.0, 1.0, 0.0, 1.0},  {0.5, 2.0, 2.0, 2.0},
+    {0.44, 1.0, 1.0, 0.88}, {0.45, 1.0, 1.0, 1.0},  {0.5, 1.0, 1.0, 1.0},  {0.55, 1.0, 1.0, 1.0},
+    {0.56, 1.0, 0.88, 1.0}, {0.0, 1.0, 1.0, 0.0},   {1.0, 1.0, 0.0, 1.0},  {0.5, 2.0, 2.0, 2.0},
     {0.25, 2.0, 2.0, 1.0},  {0.75, 0.5, 0.25, 0.5}, {0.44, 0.0, 0.0, 0.0},
   };
   for (const auto& c : cases)
@@ -140,9 +140,10 @@ TEST(ParamReactions, ButtonIndicesChangeNothing)
     std::vector<double> values{plug.mMasterVolume.load(), plug.mMasterSwing.load(),
                                static_cast<double>(plug.mMode.load())};
     for (const auto& slot : plug.mSlots)
-      for (double v : {double(slot.mPan.load()), slot.mVolume.load(), slot.mGainLeft.load(), slot.mGainRight.load(),
-                       double(slot.mPitch.load()), double(slot.mSwing.load()), slot.mLengthFraction.load(),
-                       double(slot.mPlayLength.load()), double(slot.mPosition.load()), double(slot.mChannelState.load())})
+      for (double v :
+           {double(slot.mPan.load()), slot.mVolume.load(), slot.mGainLeft.load(), slot.mGainRight.load(),
+            double(slot.mPitch.load()), double(slot.mSwing.load()), slot.mLengthFraction.load(),
+            double(slot.mPlayLength.load()), double(slot.mPosition.load()), double(slot.mChannelState.load())})
         values.push_back(v);
     return values;
   };

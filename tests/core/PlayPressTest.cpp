@@ -19,10 +19,10 @@ using krbtest::WriteFloatWav;
 
 namespace
 {
-constexpr int kSplit = 60000;          // the second span of every block starts here
+constexpr int kSplit = 60000; // the second span of every block starts here
 constexpr int kBlockFrames = kSplit + 1440;
-constexpr int kWatchedFrame = 100;     // the press waits until the render has passed this frame
-constexpr double kUnwritten = -7.0;    // no drum writes this value
+constexpr int kWatchedFrame = 100;  // the press waits until the render has passed this frame
+constexpr double kUnwritten = -7.0; // no drum writes this value
 
 // The test watches the render's progress in its own output buffer while the audio thread writes it,
 // to press at a known point of the span. Those reads are deliberately unordered with the render's

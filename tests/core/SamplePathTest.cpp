@@ -70,11 +70,12 @@ TEST(SamplePath, Utf16ToUtf8)
     {u"abc", "abc"},
     {u"\u00e9", "\xC3\xA9"},
     {u"\u20ac", "\xE2\x82\xAC"},
-    {u"\U0001F941", "\xF0\x9F\xA5\x81"},                        // a surrogate pair
-    {std::u16string(1, char16_t(0xD83E)), "\xEF\xBF\xBD"},      // lone high surrogate
-    {std::u16string(1, char16_t(0xDD41)), "\xEF\xBF\xBD"},      // lone low surrogate
+    {u"\U0001F941", "\xF0\x9F\xA5\x81"},                                              // a surrogate pair
+    {std::u16string(1, char16_t(0xD83E)), "\xEF\xBF\xBD"},                            // lone high surrogate
+    {std::u16string(1, char16_t(0xDD41)), "\xEF\xBF\xBD"},                            // lone low surrogate
     {std::u16string{char16_t(0xDD41), char16_t(0xD83E)}, "\xEF\xBF\xBD\xEF\xBF\xBD"}, // reversed pair
-    {std::u16string{char16_t(0xD83E), u'a'}, "\xEF\xBF\xBD" "a"},
+    {std::u16string{char16_t(0xD83E), u'a'}, "\xEF\xBF\xBD"
+                                             "a"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(Utf16ToUtf8(c.text), c.utf8);

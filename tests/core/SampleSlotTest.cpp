@@ -233,13 +233,11 @@ struct PlayLengthCase
 TEST(SampleSlot, LengthRuleGoesThroughAFloat)
 {
   const PlayLengthCase cases[] = {
-    {44101, 0.5, 44101, 22050}, {44101, 0.0, 44101, 0},         {0, 1.0, 0, 0},
-    {16777217, 1.0, 16777217, 16777216},                        {1000, 1.0, 400, 400},
-    {1000, -0.5, 1000, 0},      {-5, 1.0, 1000, 0},             {1000, 2.0, 1000, 1000},
+    {44101, 0.5, 44101, 22050}, {44101, 0.0, 44101, 0}, {0, 1.0, 0, 0},     {16777217, 1.0, 16777217, 16777216},
+    {1000, 1.0, 400, 400},      {1000, -0.5, 1000, 0},  {-5, 1.0, 1000, 0}, {1000, 2.0, 1000, 1000},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ComputePlayLength(c.frames, c.fraction, c.bufferFrames), c.expected)
-      << c.frames << " x " << c.fraction;
+    EXPECT_EQ(ComputePlayLength(c.frames, c.fraction, c.bufferFrames), c.expected) << c.frames << " x " << c.fraction;
 }
 
 struct PitchCase
@@ -373,9 +371,8 @@ struct BoundCase
 TEST(SampleSlot, SampleValuesAreBoundedBelowWhatTheGainsCouldOverflow)
 {
   const double inf = std::numeric_limits<double>::infinity();
-  const BoundCase cases[] = {{0.5, 0.5},      {-7.25, -7.25},   {1e36, 1e36},        {-1e36, -1e36},
-                             {3.4e38, 1e36},  {-1e300, -1e36},  {std::nan(""), 0.0}, {inf, 0.0},
-                             {-inf, 0.0},     {0.0, 0.0}};
+  const BoundCase cases[] = {{0.5, 0.5},      {-7.25, -7.25},      {1e36, 1e36}, {-1e36, -1e36}, {3.4e38, 1e36},
+                             {-1e300, -1e36}, {std::nan(""), 0.0}, {inf, 0.0},   {-inf, 0.0},    {0.0, 0.0}};
   for (const auto& c : cases)
     EXPECT_EQ(BoundSample(c.value), c.bounded) << c.value;
   // The loudest output: volume 2, velocity 127, master volume 2, twelve channels on one bus.

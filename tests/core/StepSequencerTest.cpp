@@ -159,8 +159,7 @@ struct BadRateCase
 };
 
 class StepSequencerWithoutStepLength : public testing::TestWithParam<BadRateCase>
-{
-};
+{};
 
 // No step length: the clock holds (stays due, no step) and the error keeps a usable value; a valid
 // tempo then starts the next step at once, with the same sequence of lengths as a fresh clock.

@@ -18,7 +18,8 @@ namespace
 class ScopedEnv
 {
 public:
-  ScopedEnv(const char* name, const char* value) : mName(name)
+  ScopedEnv(const char* name, const char* value)
+    : mName(name)
   {
     if (const char* old = std::getenv(name))
       mOld = old;
@@ -122,7 +123,8 @@ TEST_F(SampleDialogTest, ZenityOpensInTheFolderOfTheCurrentFileAndReturnsTheChos
   ShowSampleOpenDialog();
 
   EXPECT_EQ(gSampleDialogPath, U16(chosen));
-  std::vector<std::string> expected = {"zenity", "--file-selection", "--modal", "--filename=" + mSamples.string() + "/"};
+  std::vector<std::string> expected = {"zenity", "--file-selection", "--modal",
+                                       "--filename=" + mSamples.string() + "/"};
   expected.insert(expected.end(), kZenityFilters.begin(), kZenityFilters.end());
   EXPECT_EQ(ReceivedArguments(), expected);
 }
@@ -176,11 +178,11 @@ TEST_F(SampleDialogTest, AnswersThatAreNoSinglePathLeaveThePathUnchanged)
     int status;
   };
   const Case cases[] = {
-    {"", 0},                      // OK without a path
-    {"\n", 0},                    // an empty line
-    {"/tmp/a.wav\n", 5},          // the chooser failed after printing
+    {"", 0},                         // OK without a path
+    {"\n", 0},                       // an empty line
+    {"/tmp/a.wav\n", 5},             // the chooser failed after printing
     {"/tmp/a.wav\n/tmp/b.wav\n", 0}, // more than one path
-    {"/tmp/\xff\xfe.wav\n", 0},   // not UTF-8
+    {"/tmp/\xff\xfe.wav\n", 0},      // not UTF-8
   };
   InstallChooser("zenity");
   const std::u16string current = u"/somewhere/kick.wav";
@@ -213,11 +215,11 @@ TEST_F(SampleDialogTest, StartFolderIsPassedOnlyWhenItIsAnExistingFolder)
   InstallChooser("zenity");
   const std::u16string samples = U16(mSamples.string());
   const Case cases[] = {
-    {u"", false},                            // no current file
-    {samples + u"/kick.wav", true},          // a file in an existing folder
-    {samples + u"/", true},                  // a path that ends in the separator: the same folder
-    {samples + u"/Gone/kick.wav", false},    // a folder that has been deleted
-    {u"kick.wav", false},                    // a bare file name is taken whole as the folder
+    {u"", false},                         // no current file
+    {samples + u"/kick.wav", true},       // a file in an existing folder
+    {samples + u"/", true},               // a path that ends in the separator: the same folder
+    {samples + u"/Gone/kick.wav", false}, // a folder that has been deleted
+    {u"kick.wav", false},                 // a bare file name is taken whole as the folder
   };
   for (const Case& c : cases)
   {

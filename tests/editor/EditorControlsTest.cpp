@@ -21,7 +21,8 @@ using Sent = krbtest::RecordingEditorDelegate::Sent;
 class PluginParamsDelegate : public krbtest::RecordingEditorDelegate
 {
 public:
-  PluginParamsDelegate() : RecordingEditorDelegate(kNumParams)
+  PluginParamsDelegate()
+    : RecordingEditorDelegate(kNumParams)
   {
     for (int i = 0; i < kNumParams; ++i)
     {
@@ -45,15 +46,18 @@ IBitmap TwoFrames()
 class ControlsTest : public ::testing::Test
 {
 protected:
-  ControlsTest() : mGraphics(mDelegate, kEditorWidth, kEditorHeight, 60, 1.f) {}
+  ControlsTest()
+    : mGraphics(mDelegate, kEditorWidth, kEditorHeight, 60, 1.f)
+  {
+  }
 
   // A group of `count` buttons with parameters firstParam + i under tags firstTag + i, at x = 20 i.
   void AttachGroup(int firstParam, int firstTag, int count)
   {
     for (int i = 0; i < count; ++i)
-      mGraphics.AttachControl(new GroupBtnControl(static_cast<float>(20 * i), 0, mBitmap, firstParam + i, &mField, i,
-                                                  firstTag, count),
-                              firstTag + i, "Group");
+      mGraphics.AttachControl(
+        new GroupBtnControl(static_cast<float>(20 * i), 0, mBitmap, firstParam + i, &mField, i, firstTag, count),
+        firstTag + i, "Group");
   }
   IControl* Tag(int tag) const { return mGraphics.GetControlWithTag(tag); }
   double Value(int tag) const { return Tag(tag)->GetValue(0); }
@@ -161,9 +165,9 @@ protected:
   StepRowTest()
   {
     for (int i = 0; i < kNumSteps; ++i)
-      mGraphics.AttachControl(new SeqNoteBtnControl(static_cast<float>(20 * i), 100, mBitmap, kSequencerButton + i,
-                                                    kCtrlTagStep + i),
-                              kCtrlTagStep + i, "Sequencer button");
+      mGraphics.AttachControl(
+        new SeqNoteBtnControl(static_cast<float>(20 * i), 100, mBitmap, kSequencerButton + i, kCtrlTagStep + i),
+        kCtrlTagStep + i, "Sequencer button");
     for (int tag = 0; tag < 200; ++tag)
       if (IControl* control = Tag(tag))
         control->ClearDirty();
@@ -249,8 +253,8 @@ TEST_F(SoloMuteTest, StatesLightTheLamps)
   Tag(kCtrlTagSolo + 4)->SetValue(1.0, 0);
   Tag(kCtrlTagMute + 4)->SetValue(1.0, 0);
   Tag(kCtrlTagSolo + 5)->SetValue(1.0, 0);
-  ISenderData<12, int32_t> states(kCtrlTagMute, {kChannelNormal, kChannelMuted, kChannelSilencedBySolo,
-                                                 kChannelSoloed, 7, kChannelNormal, 0, 0, 0, 0, 0, kChannelSoloed});
+  ISenderData<12, int32_t> states(kCtrlTagMute, {kChannelNormal, kChannelMuted, kChannelSilencedBySolo, kChannelSoloed,
+                                                 7, kChannelNormal, 0, 0, 0, 0, 0, kChannelSoloed});
   Deliver(states);
   const double kSolo[12] = {0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 1};
   const double kMute[12] = {0, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0};

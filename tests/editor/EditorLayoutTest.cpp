@@ -54,8 +54,8 @@ std::vector<Expected> ExpectedControls()
   for (int i = 0; i < 2; ++i)
     e.push_back({84 + i, EKind::Group, 926.f + 59.f * i, 273, 52, 19, 84 + i, "Octav button"});
   for (int i = 0; i < 12; ++i)
-    e.push_back({134 + i, EKind::Group, 925.f + 60.f * (i % 3), 298.f + 25.f * (i / 3), 52, 19, 122 + i,
-                 "Pattern button"});
+    e.push_back(
+      {134 + i, EKind::Group, 925.f + 60.f * (i % 3), 298.f + 25.f * (i / 3), 52, 19, 122 + i, "Pattern button"});
   for (int ch = 0; ch < 12; ++ch)
   {
     const float c = 63.f * ch;
@@ -80,23 +80,23 @@ bool IsKind(IControl* control, EKind kind)
 {
   switch (kind)
   {
-  case EKind::Group:
-    return dynamic_cast<GroupBtnControl*>(control) != nullptr;
-  case EKind::SeqNote:
-    return dynamic_cast<SeqNoteBtnControl*>(control) != nullptr;
-  case EKind::SoloMute:
-    return dynamic_cast<SoloMuteBtnControl*>(control) != nullptr;
-  case EKind::Bounce:
-    return dynamic_cast<BounceBtnControl*>(control) != nullptr;
-  case EKind::Knob:
-    return dynamic_cast<KrbKnobControl*>(control) != nullptr;
-  case EKind::Switch:
-    // The framework's own switch, not one of ours.
-    return dynamic_cast<IBSwitchControl*>(control) && !dynamic_cast<GroupBtnControl*>(control) &&
-           !dynamic_cast<SeqNoteBtnControl*>(control) && !dynamic_cast<SoloMuteBtnControl*>(control) &&
-           !dynamic_cast<BounceBtnControl*>(control);
-  case EKind::Label:
-    return dynamic_cast<ITextControl*>(control) != nullptr;
+    case EKind::Group:
+      return dynamic_cast<GroupBtnControl*>(control) != nullptr;
+    case EKind::SeqNote:
+      return dynamic_cast<SeqNoteBtnControl*>(control) != nullptr;
+    case EKind::SoloMute:
+      return dynamic_cast<SoloMuteBtnControl*>(control) != nullptr;
+    case EKind::Bounce:
+      return dynamic_cast<BounceBtnControl*>(control) != nullptr;
+    case EKind::Knob:
+      return dynamic_cast<KrbKnobControl*>(control) != nullptr;
+    case EKind::Switch:
+      // The framework's own switch, not one of ours.
+      return dynamic_cast<IBSwitchControl*>(control) && !dynamic_cast<GroupBtnControl*>(control) &&
+             !dynamic_cast<SeqNoteBtnControl*>(control) && !dynamic_cast<SoloMuteBtnControl*>(control) &&
+             !dynamic_cast<BounceBtnControl*>(control);
+    case EKind::Label:
+      return dynamic_cast<ITextControl*>(control) != nullptr;
   }
   return false;
 }
@@ -177,7 +177,8 @@ TEST_F(EditorLayoutTest, TagsThatDifferFromTheirParameters)
     EXPECT_EQ(g->GetControlWithTag(kCtrlTagStep + i)->GetRECT().L, g->GetControlWithTag(kCtrlTagLed + i)->GetRECT().L);
     if (i < 4)
     {
-      EXPECT_EQ(g->GetControlWithTag(kCtrlTagMode + i)->GetRECT().L, g->GetControlWithTag(kCtrlTagLed + i)->GetRECT().L);
+      EXPECT_EQ(g->GetControlWithTag(kCtrlTagMode + i)->GetRECT().L,
+                g->GetControlWithTag(kCtrlTagLed + i)->GetRECT().L);
     }
   }
 }

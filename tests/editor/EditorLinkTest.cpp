@@ -76,7 +76,8 @@ TEST_F(EditorLinkQueuesTest, CreateGraphicsQueuesTheWholeStateButNoStep)
     int tag;
     int32_t value;
   };
-  const IntCase kInts[] = {{kCtrlTagDrumSelect, 3}, {kCtrlTagMode, kModeHostSync}, {kCtrlTagOctave, 1}, {kCtrlTagPattern, 5}};
+  const IntCase kInts[] = {
+    {kCtrlTagDrumSelect, 3}, {kCtrlTagMode, kModeHostSync}, {kCtrlTagOctave, 1}, {kCtrlTagPattern, 5}};
   for (size_t i = 0; i < 4; ++i)
   {
     const auto& d = rec.mDeliveries[2 + i];

@@ -48,8 +48,8 @@ TEST_F(EditorSettingsTest, ScaleOneIsWrittenByteForByte)
   SaveEditorSettings(1.0);
   const std::string bytes = ReadBytes(mHome.SettingsFile());
   const std::vector<unsigned char> expectedLf = {0x7B, 0x0A, 0x09, 0x22, 0x67, 0x75, 0x69, 0x53, 0x69,
-                                                  0x7A, 0x65, 0x22, 0x3A, 0x20, 0x22, 0x31, 0x2E, 0x30,
-                                                  0x30, 0x30, 0x30, 0x30, 0x30, 0x22, 0x0A, 0x7D};
+                                                 0x7A, 0x65, 0x22, 0x3A, 0x20, 0x22, 0x31, 0x2E, 0x30,
+                                                 0x30, 0x30, 0x30, 0x30, 0x30, 0x22, 0x0A, 0x7D};
   std::string expected;
   for (unsigned char byte : expectedLf)
     expected += byte == 0x0A ? std::string(kEol) : std::string(1, static_cast<char>(byte));
@@ -64,7 +64,7 @@ TEST_F(EditorSettingsTest, ValueTextHasSixDecimals)
     double scale;
     const char* text;
   };
-  const FormatCase kCases[] = {{1.5, "1.500000"}, {1.25, "1.250000"}, {0.5, "0.500000"},
+  const FormatCase kCases[] = {{1.5, "1.500000"}, {1.25, "1.250000"},  {0.5, "0.500000"},
                                {4.0, "4.000000"}, {-2.0, "-2.000000"}, {1e-9, "0.000000"}};
   for (const FormatCase& c : kCases)
   {
@@ -128,13 +128,12 @@ const ParseCase kParseCases[] = {
   {"cut past the end of the line", "\tguiSize:", 7.0},
   {"number out of range", "{\n\t\"guiSize\": \"1e999\"\n}", 7.0},
   {"not a finite number", "{\n\t\"guiSize\": \"nan\"\n}", 7.0},
-  {"damaged line after a good one keeps the old scale",
-   "{\n\t\"guiSize\": \"1.500000\"\n\t\"guiSize\": \"oops\"\n}", 7.0},
+  {"damaged line after a good one keeps the old scale", "{\n\t\"guiSize\": \"1.500000\"\n\t\"guiSize\": \"oops\"\n}",
+   7.0},
 };
 
 class EditorSettingsParseTest : public EditorSettingsTest, public ::testing::WithParamInterface<ParseCase>
-{
-};
+{};
 
 TEST_P(EditorSettingsParseTest, ReadsTheScale)
 {

@@ -26,8 +26,8 @@
 
 using namespace Steinberg;
 using krb::host::EditorWindow;
-using krb::host::EHandlerCall;
 using krb::host::EFlushMode;
+using krb::host::EHandlerCall;
 using krb::host::HostPlugin;
 using krb::host::HostProcessing;
 using krb::host::HostRunLoop;
@@ -56,7 +56,10 @@ struct SavedState
 class Reader
 {
 public:
-  explicit Reader(const std::vector<uint8_t>& bytes) : mBytes(bytes) {}
+  explicit Reader(const std::vector<uint8_t>& bytes)
+    : mBytes(bytes)
+  {
+  }
   template <class T>
   T Get()
   {
@@ -114,7 +117,10 @@ SavedState Parse(const std::vector<uint8_t>& bytes)
 // A bitmap of the resources folder.
 struct Picture : krbtest::Picture
 {
-  explicit Picture(const char* fileName) : krbtest::Picture(std::filesystem::path(KRB_RESOURCES_DIR) / fileName) {}
+  explicit Picture(const char* fileName)
+    : krbtest::Picture(std::filesystem::path(KRB_RESOURCES_DIR) / fileName)
+  {
+  }
 };
 
 // The middle of a control placed at (x, y) with a frame of w x h, in view units (pixels at scale 1).
@@ -216,14 +222,14 @@ protected:
     const uint8_t* got = &rgba[(static_cast<size_t>(p.y) * w + p.x) * 4];
     for (int c = 0; c < 3; ++c)
       if (std::abs(got[c] - expected[c]) > 8)
-        return ::testing::AssertionFailure() << "pixel (" << p.x << ", " << p.y << ") is " << int(got[0]) << ","
-                                             << int(got[1]) << "," << int(got[2]) << ", expected " << int(expected[0])
-                                             << "," << int(expected[1]) << "," << int(expected[2]);
+        return ::testing::AssertionFailure()
+               << "pixel (" << p.x << ", " << p.y << ") is " << int(got[0]) << "," << int(got[1]) << "," << int(got[2])
+               << ", expected " << int(expected[0]) << "," << int(expected[1]) << "," << int(expected[2]);
     return ::testing::AssertionSuccess();
   }
 
   krbtest::TempConfigHome mHome; // the settings file of every instance in this test goes here
-  IPtr<HostRunLoop> mRunLoop; // the host's main loop, when its context offers one
+  IPtr<HostRunLoop> mRunLoop;    // the host's main loop, when its context offers one
   std::unique_ptr<HostPlugin> mPlugin;
   IPlugView* mView = nullptr;
   std::unique_ptr<EditorWindow> mWindow;

@@ -34,20 +34,21 @@ std::vector<EncoderFile> CommonEncoderFiles()
   }
   const std::vector<int64_t> int32Values = {2147483647, -1073741824, 12345};
   return {
-    {"surround.wav", MakeWave(ExtensibleFormat(6, 44100, 32, kWaveFloat), EncodeFloats(sixChannels, le)),
+    {"surround.wav",
+     MakeWave(ExtensibleFormat(6, 44100, 32, kWaveFloat), EncodeFloats(sixChannels, le)),
      {{0.5, 0.0, 0.0, 0.0, -0.25}}},
     {"stereo.wav",
      MakeWave(ExtensibleFormat(2, 44100, 32, kWaveFloat), EncodeFloats({0.5f, -0.5f, -0.75f, 0.25f, 0.125f, 1.0f}, le)),
      {{0.5, -0.75, 0.125}, {-0.5, 0.25, 1.0}}},
-    {"mac.aif", MakeAifc("sowt", 2, 16, EncodeInts({1000, -1000, 32767, -32768, -2, 3}, 2, le)),
+    {"mac.aif",
+     MakeAifc("sowt", 2, 16, EncodeInts({1000, -1000, 32767, -32768, -2, 3}, 2, le)),
      {Scaled({1000, 32767, -2}, 32767.0), Scaled({-1000, -32768, 3}, 32767.0)}},
     {"int32.aifc", MakeAifc("NONE", 1, 32, EncodeInts(int32Values, 4, be)), {Scaled(int32Values, 2147483647.0)}},
-    {"float.aifc", MakeAifc("fl32", 1, 32, EncodeFloats({kNaN, 0.5f, -kInf, 0.25f, kInf}, be)), {{0.0, 0.5, 0.0, 0.25, 0.0}}},
+    {"float.aifc",
+     MakeAifc("fl32", 1, 32, EncodeFloats({kNaN, 0.5f, -kInf, 0.25f, kInf}, be)),
+     {{0.0, 0.5, 0.0, 0.25, 0.0}}},
   };
 }
 
-EncoderFile CompressedAifcFile()
-{
-  return {"ulaw.aifc", MakeAifc("ulaw", 1, 8, {0x00, 0x7F, 0x80, 0xFF}), {}};
-}
+EncoderFile CompressedAifcFile() { return {"ulaw.aifc", MakeAifc("ulaw", 1, 8, {0x00, 0x7F, 0x80, 0xFF}), {}}; }
 } // namespace krbtest

@@ -57,7 +57,10 @@ protected:
         channel.mSamples.push_back(channels[static_cast<size_t>(c)][f]);
     return channels;
   }
-  void SetStep(int drum, int slot, int step) { mState.mPatterns[static_cast<size_t>(drum)][static_cast<size_t>(slot)][static_cast<size_t>(step)] = 1; }
+  void SetStep(int drum, int slot, int step)
+  {
+    mState.mPatterns[static_cast<size_t>(drum)][static_cast<size_t>(slot)][static_cast<size_t>(step)] = 1;
+  }
 
   // Opens the bundle, restores the state, activates the buses and starts processing.
   void Start(EBusSelection buses = EBusSelection::kAll, double sampleRate = 44100.0)
@@ -125,9 +128,9 @@ TEST_F(HostEngine, BusesAreNamedAfterTheDrums)
 {
   Start();
   // Written out here, as the host reads them; the other tests take the names from DrumNames.h.
-  const char* const names[] = {"Kick",          "Side Stick",    "Acoustic Snare", "Hand Clap",
+  const char* const names[] = {"Kick",           "Side Stick",    "Acoustic Snare", "Hand Clap",
                                "Electric Snare", "Low Floor Tom", "Closed Hi-Hat",  "High Floor Tom",
-                               "Pedal Hi-Hat",  "Low Tom",       "Open Hi-Hat",    "Low Middle Tom"};
+                               "Pedal Hi-Hat",   "Low Tom",       "Open Hi-Hat",    "Low Middle Tom"};
   const auto buses = mPlugin->Buses(Vst::kAudio, Vst::kOutput);
   ASSERT_EQ(buses.size(), 12u);
   for (size_t b = 0; b < buses.size(); ++b)
@@ -315,7 +318,7 @@ TEST_F(HostEngine, RunModeStepsAfterNotesPlayedInMidiMode)
   ASSERT_EQ(FirstSound(0), 0); // the note itself
   SetModeFromController(kModeRun);
   Frames(5512 + kBlock);
-  EXPECT_EQ(FirstSound(0, 100), kBlock);               // step 0, within one step of the press
+  EXPECT_EQ(FirstSound(0, 100), kBlock);                 // step 0, within one step of the press
   EXPECT_EQ(FirstSound(0, kBlock + 100), kBlock + 5512); // and the clock goes on
 }
 
@@ -349,8 +352,10 @@ TEST_F(HostEngine, TwoConnectedChannelsSumEveryDrumOnBusZero)
   // The restore derives the gains from the restored pan: 1 on the left, 0.5 on the right.
   for (size_t f = 0; f < 340; ++f)
   {
-    const double left = (f < 300 ? Out(kick[0][f], 1.0, 127.0) : 0.0) + (f >= 40 ? Out(snare[0][f - 40], 1.0, 127.0) : 0.0);
-    const double right = (f < 300 ? Out(kick[1][f], 1.0, 127.0) : 0.0) + (f >= 40 ? Out(snare[0][f - 40], 0.5, 127.0) : 0.0);
+    const double left =
+      (f < 300 ? Out(kick[0][f], 1.0, 127.0) : 0.0) + (f >= 40 ? Out(snare[0][f - 40], 1.0, 127.0) : 0.0);
+    const double right =
+      (f < 300 ? Out(kick[1][f], 1.0, 127.0) : 0.0) + (f >= 40 ? Out(snare[0][f - 40], 0.5, 127.0) : 0.0);
     ASSERT_EQ(mRendered[0][f], left) << f;
     ASSERT_EQ(mRendered[1][f], right) << f;
   }

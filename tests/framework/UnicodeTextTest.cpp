@@ -15,10 +15,10 @@ const Utf16Case kUtf16Cases[] = {
   {u"C:\\k.wav", "C:\\k.wav", true},
   {u"caf\u00e9", "caf\xc3\xa9", true},
   {u"\u30c9\u30e9\u30e0", "\xe3\x83\x89\xe3\x83\xa9\xe3\x83\xa0", true},
-  {u"\U0001F941", "\xf0\x9f\xa5\x81", true},                             // a surrogate pair
-  {std::u16string(1, char16_t(0xD83E)) + u"x", "\xef\xbf\xbdx", false},  // lone high surrogate
-  {std::u16string(1, char16_t(0xDD41)), "\xef\xbf\xbd", false},          // lone low surrogate
-  {std::u16string(u"a\0b", 3), std::string("a\0b", 3), false},           // NUL names no file
+  {u"\U0001F941", "\xf0\x9f\xa5\x81", true},                            // a surrogate pair
+  {std::u16string(1, char16_t(0xD83E)) + u"x", "\xef\xbf\xbdx", false}, // lone high surrogate
+  {std::u16string(1, char16_t(0xDD41)), "\xef\xbf\xbd", false},         // lone low surrogate
+  {std::u16string(u"a\0b", 3), std::string("a\0b", 3), false},          // NUL names no file
 };
 
 TEST(UnicodeTextTest, Utf16ToUtf8)

@@ -32,7 +32,8 @@ Config TestConfig()
 class NoticePlug final : public IPlugVST3
 {
 public:
-  NoticePlug() : IPlugVST3(InstanceInfo(), TestConfig())
+  NoticePlug()
+    : IPlugVST3(InstanceInfo(), TestConfig())
   {
     GetParam(kKnob)->InitDouble("Knob", 0.0, 0.0, 1.0, 0.01);
     GetParam(kShown)->InitBool("Shown", false);

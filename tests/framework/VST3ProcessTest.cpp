@@ -26,7 +26,8 @@ Config TestConfig()
 class RecordingPlug final : public IPlugVST3
 {
 public:
-  RecordingPlug() : IPlugVST3(InstanceInfo(), TestConfig())
+  RecordingPlug()
+    : IPlugVST3(InstanceInfo(), TestConfig())
   {
     GetParam(0)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01);
     GetParam(1)->InitInt("Steps", 0, -12, 12);
@@ -67,7 +68,8 @@ public:
 
 struct Buffers
 {
-  explicit Buffers(int frames) : storage(4, std::vector<float>(static_cast<size_t>(frames), -9.0f))
+  explicit Buffers(int frames)
+    : storage(4, std::vector<float>(static_cast<size_t>(frames), -9.0f))
   {
     for (int c = 0; c < 4; ++c)
       pointers[c] = storage[static_cast<size_t>(c)].data();

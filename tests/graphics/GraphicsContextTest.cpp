@@ -13,7 +13,8 @@ class CountingControl : public IControl
 {
 public:
   explicit CountingControl(const IRECT& bounds, int paramIdx = kNoParameter, int* destroyed = nullptr)
-    : IControl(bounds, paramIdx), mDestroyed(destroyed)
+    : IControl(bounds, paramIdx)
+    , mDestroyed(destroyed)
   {
   }
   ~CountingControl() override

@@ -55,7 +55,7 @@ TEST(BitmapControl, FrameFollowsTheRoundedValue)
     int frame;
   };
   const Case cases[] = {
-    {2, 0.0, 1},   {2, 0.49, 1},   {2, 0.5, 2},     {2, 1.0, 2},   {1, 0.7, 1},   {3, 0.5, 2},
+    {2, 0.0, 1},   {2, 0.49, 1},    {2, 0.5, 2},    {2, 1.0, 2},     {1, 0.7, 1},     {3, 0.5, 2},
     {127, 0.0, 1}, {127, 1.0, 127}, {127, 0.5, 64}, {127, 0.25, 33}, {127, 0.003, 1}, {127, 0.0045, 2},
   };
   for (const Case& c : cases)
@@ -106,8 +106,8 @@ TEST_F(ControlTest, ClickOnASwitchIsOneEditOfItsParameter)
 
 TEST_F(ControlTest, KnobFollowsAVerticalDragWithGearingFour)
 {
-  auto* knob = static_cast<IBKnobControl*>(mUI->AttachControl(
-    new IBKnobControl(100.f, 100.f, MakeBitmap(30, 30, 127), GraphicsTestDelegate::kKnobParam), 1));
+  auto* knob = static_cast<IBKnobControl*>(
+    mUI->AttachControl(new IBKnobControl(100.f, 100.f, MakeBitmap(30, 30, 127), GraphicsTestDelegate::kKnobParam), 1));
   mUI->OnMouseDown(115.f, 115.f, IMouseMod{true});
   // Up by 60 units: 60 / (30 x 4) of the range.
   mUI->OnMouseDrag(115.f, 85.f, IMouseMod{true});
@@ -135,9 +135,8 @@ TEST_F(ControlTest, KnobFollowsAVerticalDragWithGearingFour)
 
 TEST_F(ControlTest, SetDirtyClampsAndSendsOnlyWhenTriggered)
 {
-  auto* knob = mUI->AttachControl(new IBKnobControl(0.f, 0.f, MakeBitmap(30, 30, 127),
-                                                         GraphicsTestDelegate::kKnobParam),
-                                       1);
+  auto* knob =
+    mUI->AttachControl(new IBKnobControl(0.f, 0.f, MakeBitmap(30, 30, 127), GraphicsTestDelegate::kKnobParam), 1);
   knob->ClearDirty();
   knob->SetValue(1.7);
   knob->SetDirty(false);
@@ -163,9 +162,12 @@ TEST_F(ControlTest, SetDirtyClampsAndSendsOnlyWhenTriggered)
 
 TEST_F(ControlTest, OtherControlsOfTheParameterFollowAChange)
 {
-  auto* first = mUI->AttachControl(new IBSwitchControl(0.f, 0.f, MakeBitmap(4, 4, 2), GraphicsTestDelegate::kOtherParam), 1);
-  auto* second = mUI->AttachControl(new IBSwitchControl(10.f, 0.f, MakeBitmap(4, 4, 2), GraphicsTestDelegate::kOtherParam), 2);
-  auto* unrelated = mUI->AttachControl(new IBSwitchControl(20.f, 0.f, MakeBitmap(4, 4, 2), GraphicsTestDelegate::kSwitchParam), 3);
+  auto* first =
+    mUI->AttachControl(new IBSwitchControl(0.f, 0.f, MakeBitmap(4, 4, 2), GraphicsTestDelegate::kOtherParam), 1);
+  auto* second =
+    mUI->AttachControl(new IBSwitchControl(10.f, 0.f, MakeBitmap(4, 4, 2), GraphicsTestDelegate::kOtherParam), 2);
+  auto* unrelated =
+    mUI->AttachControl(new IBSwitchControl(20.f, 0.f, MakeBitmap(4, 4, 2), GraphicsTestDelegate::kSwitchParam), 3);
   second->ClearDirty();
   first->SetValue(1.0);
   first->SetDirty(true);
@@ -178,9 +180,8 @@ TEST_F(ControlTest, OtherControlsOfTheParameterFollowAChange)
 
 TEST_F(ControlTest, ValueFromDelegateIsIgnoredWhileTheMouseHoldsTheControl)
 {
-  auto* knob = mUI->AttachControl(new IBKnobControl(0.f, 0.f, MakeBitmap(30, 30, 127),
-                                                         GraphicsTestDelegate::kKnobParam),
-                                       1);
+  auto* knob =
+    mUI->AttachControl(new IBKnobControl(0.f, 0.f, MakeBitmap(30, 30, 127), GraphicsTestDelegate::kKnobParam), 1);
   mUI->OnMouseDown(10.f, 10.f, IMouseMod{true});
   mDelegate.SendParameterValueFromDelegate(GraphicsTestDelegate::kKnobParam, 0.8, true);
   knob->SetValueFromDelegate(0.9);
@@ -201,8 +202,8 @@ TEST_F(ControlTest, ValueFromDelegateIsIgnoredWhileTheMouseHoldsTheControl)
 
 TEST_F(ControlTest, TextControlIgnoresTheMouseAndRedrawsOnANewText)
 {
-  auto* label = static_cast<ITextControl*>(
-    mUI->AttachControl(new ITextControl(IRECT(0, 0, 50, 20), "Empty1", IText(14.f, COLOR_WHITE, "Roboto-Regular")), 122));
+  auto* label = static_cast<ITextControl*>(mUI->AttachControl(
+    new ITextControl(IRECT(0, 0, 50, 20), "Empty1", IText(14.f, COLOR_WHITE, "Roboto-Regular")), 122));
   EXPECT_STREQ(label->GetStr(), "Empty1");
   EXPECT_EQ(label->GetText().mFont, "Roboto-Regular");
   EXPECT_TRUE(label->GetIgnoreMouse());
@@ -218,7 +219,8 @@ TEST_F(ControlTest, TextControlIgnoresTheMouseAndRedrawsOnANewText)
 
 TEST_F(ControlTest, DisabledControlsTakeNoClicks)
 {
-  auto* button = mUI->AttachControl(new IBSwitchControl(0.f, 0.f, MakeBitmap(10, 10, 2), GraphicsTestDelegate::kSwitchParam), 1);
+  auto* button =
+    mUI->AttachControl(new IBSwitchControl(0.f, 0.f, MakeBitmap(10, 10, 2), GraphicsTestDelegate::kSwitchParam), 1);
   button->SetDisabled(true);
   mUI->OnMouseDown(5.f, 5.f, IMouseMod{true});
   mUI->OnMouseUp(5.f, 5.f, IMouseMod{true});

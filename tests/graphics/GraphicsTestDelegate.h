@@ -15,7 +15,8 @@ public:
     kSpareParam = 3
   };
 
-  GraphicsTestDelegate() : RecordingEditorDelegate(kNumTestParams)
+  GraphicsTestDelegate()
+    : RecordingEditorDelegate(kNumTestParams)
   {
     GetParam(kSwitchParam)->InitBool("Switch", false);
     GetParam(kKnobParam)->InitDouble("Knob", 0.0, 0.0, 1.0, 0.0001);

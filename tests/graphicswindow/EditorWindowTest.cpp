@@ -139,9 +139,9 @@ protected:
     const uint8_t* got = &rgba[(static_cast<size_t>(y) * w + x) * 4];
     for (int c = 0; c < 3; ++c)
       if (std::abs(got[c] - expected[c]) > 8)
-        return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << int(got[0]) << ","
-                                             << int(got[1]) << "," << int(got[2]) << ", expected " << int(expected[0])
-                                             << "," << int(expected[1]) << "," << int(expected[2]);
+        return ::testing::AssertionFailure()
+               << "pixel (" << x << ", " << y << ") is " << int(got[0]) << "," << int(got[1]) << "," << int(got[2])
+               << ", expected " << int(expected[0]) << "," << int(expected[1]) << "," << int(expected[2]);
     return ::testing::AssertionSuccess();
   }
 
@@ -155,7 +155,9 @@ protected:
     for (const krb::host::HandlerCall& call : mHandler.Calls())
       if (call.mId == id && (call.mCall == EHandlerCall::kBeginEdit || call.mCall == EHandlerCall::kPerformEdit ||
                              call.mCall == EHandlerCall::kEndEdit))
-        kinds.push_back(call.mCall == EHandlerCall::kBeginEdit ? 'b' : call.mCall == EHandlerCall::kPerformEdit ? 'p' : 'e');
+        kinds.push_back(call.mCall == EHandlerCall::kBeginEdit     ? 'b'
+                        : call.mCall == EHandlerCall::kPerformEdit ? 'p'
+                                                                   : 'e');
     return kinds;
   }
   // The values the host was sent for one parameter, in order.

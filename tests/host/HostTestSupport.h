@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace krb::host::test {
+namespace krb::host::test
+{
 
 std::filesystem::path FixtureBundle();
 std::filesystem::path NoFactoryBundle();
@@ -24,11 +25,11 @@ inline const char* const kSplitControllerClass = "Krb Test Split Controller";
 // Its parameter ids.
 enum EFixtureParam : Steinberg::Vst::ParamID
 {
-    kGainId = 1,
-    kModeId = 2,
-    kConnectedId = 3,
-    kPeakId = 4,
-    kBypassId = 100
+  kGainId = 1,
+  kModeId = 2,
+  kConnectedId = 3,
+  kPeakId = 4,
+  kBypassId = 100
 };
 
 // Opens a class of the test plug-in; fails the test when it cannot.
@@ -39,14 +40,14 @@ std::vector<std::uint8_t> FixtureState(double gain, double mode, double bypass);
 
 struct WavData
 {
-    std::uint16_t mFormatTag = 0;
-    std::uint16_t mSubFormat = 0; // extensible: the sub-format's first field
-    std::uint32_t mFmtSize = 0;
-    std::uint16_t mChannels = 0;
-    std::uint32_t mSampleRate = 0;
-    std::uint16_t mBits = 0;
-    bool mHasFact = false;
-    std::vector<std::vector<double>> mSamples; // per channel, 16-bit as value / 32767
+  std::uint16_t mFormatTag = 0;
+  std::uint16_t mSubFormat = 0; // extensible: the sub-format's first field
+  std::uint32_t mFmtSize = 0;
+  std::uint16_t mChannels = 0;
+  std::uint32_t mSampleRate = 0;
+  std::uint16_t mBits = 0;
+  bool mHasFact = false;
+  std::vector<std::vector<double>> mSamples; // per channel, 16-bit as value / 32767
 };
 
 // False (with a gtest failure message) when the file is not a WAV this host writes.
@@ -54,10 +55,10 @@ bool ReadWav(const std::filesystem::path& path, WavData& wav);
 
 struct ProgramResult
 {
-    int mExitCode = -1;
-    std::string mOut;
-    std::string mErr;
-    std::string mDebug; // the debugger output, when it was asked for (standard error on Linux)
+  int mExitCode = -1;
+  std::string mOut;
+  std::string mErr;
+  std::string mDebug; // the debugger output, when it was asked for (standard error on Linux)
 };
 
 // Runs a program with the arguments, each passed as it is. With captureDebugOutput the program's

@@ -45,7 +45,6 @@ const GroupCase kGroups[] = {
   {kMasterSwing, 1, "Master Swing", IParam::kTypeDouble, 0.0, 0, 1, 0.01, "%", 0},
 };
 
-
 TEST(ParametersTest, EveryGroupHasItsNamesRangesDefaultsAndFlags)
 {
   auto plugin = MakePlugin();

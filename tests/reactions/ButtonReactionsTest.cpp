@@ -131,8 +131,8 @@ TEST_F(ButtonReactionsTest, DrumAndPatternChoicesQueueTheShownRow)
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].ctrlTag, kCtrlTagStep);
   ASSERT_EQ(rows[0].dataSize, 28);
-  const std::vector<uint8_t> expectedRow = {28, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
-                                            1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+  const std::vector<uint8_t> expectedRow = {28, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0,
+                                            0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
   EXPECT_EQ(rows[0].bytes, expectedRow);
 
   // Both between two idle ticks: the queue keeps the first row and drops the second.
@@ -328,8 +328,15 @@ struct Snapshot
 
 Snapshot Take(const Krellbinder& plug)
 {
-  Snapshot s{plug.mSelectedDrum.load(), plug.mMode.load(), plug.mOctave.load(), plug.mPattern.load(),
-             plug.mDisplayedStep.load(), States(plug), {}, {}, {}};
+  Snapshot s{plug.mSelectedDrum.load(),
+             plug.mMode.load(),
+             plug.mOctave.load(),
+             plug.mPattern.load(),
+             plug.mDisplayedStep.load(),
+             States(plug),
+             {},
+             {},
+             {}};
   for (int drum = 0; drum < kNumDrums; ++drum)
     for (int slot = 0; slot < 24; ++slot)
       for (int step = 0; step < kNumSteps; ++step)
@@ -348,11 +355,11 @@ void ChooseAMixedState(Krellbinder& plug)
   plug.mSequencer.SetStep(2, 15, 4, true);
   plug.mSequencer.SetStep(2, 15, 11, true);
   for (const auto& [param, value] : std::vector<std::pair<int, double>>{{kSelectedDrumButton + 2, 1.0},
-                                                                         {kOctaveButton + 1, 1.0},
-                                                                         {kPatternButton + 3, 1.0},
-                                                                         {kModeButton + 1, 1.0},
-                                                                         {kMuteButton + 1, 1.0},
-                                                                         {kSoloButton + 6, 1.0}})
+                                                                        {kOctaveButton + 1, 1.0},
+                                                                        {kPatternButton + 3, 1.0},
+                                                                        {kModeButton + 1, 1.0},
+                                                                        {kMuteButton + 1, 1.0},
+                                                                        {kSoloButton + 6, 1.0}})
     HostSets(plug, param, value);
   DrainStepRows(plug);
   DrainChannelStates(plug);
@@ -374,9 +381,9 @@ TEST_F(ButtonReactionsTest, EveryReactionLeavesTheButtonsShowingTheState)
   ChooseAMixedState(plug);
   ExpectButtonsShowTheState(plug);
   const std::vector<std::pair<int, double>> changes = {
-    {kModeButton + 3, 1.0},   {kModeButton + 3, 0.0},   {kModeButton + 2, 0.5}, {kSequencerButton + 4, 0.0},
-    {kOctaveButton + 0, 1.0}, {kPatternButton + 9, 1.0}, {kSoloButton + 6, 0.0}, {kMuteButton + 1, 0.0},
-    {kPlayButton + 3, 1.0},   {kLedButton + 9, 1.0},    {kSelectedDrumButton + 0, 0.0}};
+    {kModeButton + 3, 1.0},   {kModeButton + 3, 0.0},    {kModeButton + 2, 0.5},        {kSequencerButton + 4, 0.0},
+    {kOctaveButton + 0, 1.0}, {kPatternButton + 9, 1.0}, {kSoloButton + 6, 0.0},        {kMuteButton + 1, 0.0},
+    {kPlayButton + 3, 1.0},   {kLedButton + 9, 1.0},     {kSelectedDrumButton + 0, 0.0}};
   for (const auto& [param, value] : changes)
   {
     SCOPED_TRACE(param);
@@ -453,7 +460,7 @@ TEST_F(ButtonReactionsTest, HostHearsOfWhatItsChangeMovedAtTheNextIdleTick)
     EXPECT_TRUE(handler.PerformedEdits().empty());
     plug.GetIdleTimer().Tick();
     EXPECT_EQ(handler.RestartFlags(), c.othersMove ? std::vector<Steinberg::int32>{Steinberg::Vst::kParamValuesChanged}
-                                                    : std::vector<Steinberg::int32>{});
+                                                   : std::vector<Steinberg::int32>{});
     plug.GetIdleTimer().Tick();
     EXPECT_EQ(handler.RestartFlags().size(), c.othersMove ? 1u : 0u) << "once";
     EXPECT_TRUE(handler.PerformedEdits().empty());
@@ -465,16 +472,14 @@ TEST_F(ButtonReactionsTest, EditorChangeTellsTheHostOfEveryOtherButtonItMoved)
 {
   krb::host::ComponentHandler handler;
   plug.setComponentHandler(&handler);
-  plug.mSequencer.SetStep(0, 12, 2, true);    // octave 1, pattern 0
+  plug.mSequencer.SetStep(0, 12, 2, true);     // octave 1, pattern 0
   EditorSets(plug, kSequencerButton + 7, 1.0); // octave 0, pattern 0
   handler.Clear();
 
   // The octave the editor sent, then each parameter that moved with it, in index order.
   EditorSets(plug, kOctaveButton + 1, 1.0);
-  const std::vector<std::pair<Steinberg::Vst::ParamID, double>> expected = {{kOctaveButton + 1, 1.0},
-                                      {kSequencerButton + 2, 1.0},
-                                      {kSequencerButton + 7, 0.0},
-                                      {kOctaveButton + 0, 0.0}};
+  const std::vector<std::pair<Steinberg::Vst::ParamID, double>> expected = {
+    {kOctaveButton + 1, 1.0}, {kSequencerButton + 2, 1.0}, {kSequencerButton + 7, 0.0}, {kOctaveButton + 0, 0.0}};
   EXPECT_EQ(handler.PerformedEdits(), expected);
   EXPECT_TRUE(handler.RestartFlags().empty());
   plug.GetIdleTimer().Tick();

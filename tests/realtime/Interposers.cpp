@@ -17,8 +17,7 @@
 #include <cstdlib>
 #include <new>
 
-extern "C"
-{
+extern "C" {
 void* __libc_malloc(size_t size);
 void* __libc_calloc(size_t count, size_t size);
 void* __libc_realloc(void* pointer, size_t size);
@@ -72,8 +71,7 @@ Counts End()
 }
 } // namespace realtime_watch
 
-extern "C"
-{
+extern "C" {
 void* malloc(size_t size)
 {
   CountAllocation();

@@ -22,8 +22,7 @@ struct RealtimeCase
 };
 
 class RealtimeSafety : public testing::TestWithParam<RealtimeCase>
-{
-};
+{};
 
 // Every behaviour of the block at once: all twelve drums on every step, swing, pitch, lengths,
 // automation of every mixer parameter, MIDI drum and pattern notes, note-offs, all four modes, and

@@ -63,8 +63,8 @@ const std::string kPreviousIXML = "<PREVIOUS/>";
 SampleFileReader<double> PreloadedReader()
 {
   SampleFileReader<double> reader;
-  const Bytes previous = MakeWave({FmtChunk({kWavePcm, 2, kPreviousRate, 16}), DataChunk(EncodeInts({1, 2, 3, 4}, 2, le)),
-                                   TextChunk("iXML", kPreviousIXML)});
+  const Bytes previous = MakeWave({FmtChunk({kWavePcm, 2, kPreviousRate, 16}),
+                                   DataChunk(EncodeInts({1, 2, 3, 4}, 2, le)), TextChunk("iXML", kPreviousIXML)});
   EXPECT_TRUE(reader.LoadFromMemory(previous));
   EXPECT_EQ(reader.mSamples, kPreviousSamples);
   return reader;
@@ -75,20 +75,20 @@ ReaderState PreviousState(ESampleFileFormat format)
   return {kPreviousSamples, kPreviousIXML, format, kPreviousRate, 16};
 }
 
-std::string Line(const std::string& text)
-{
-  return text + "\n";
-}
+std::string Line(const std::string& text) { return text + "\n"; }
 
 const std::string kNotWave = "ERROR: this doesn't seem to be a valid .WAV file";
 const std::string kNotAiff = "ERROR: this doesn't seem to be a valid AIFF file";
 const std::string kInconsistent = "ERROR: the header data in this WAV file seems to be inconsistent";
 const std::string kBadChannels = "ERROR: this WAV file seems to be an invalid number of channels (or corrupted?)";
-const std::string kBadFormat = "ERROR: this .WAV file is encoded in a format that this library does not support at present";
+const std::string kBadFormat =
+  "ERROR: this .WAV file is encoded in a format that this library does not support at present";
 const std::string kBadBitDepth = "ERROR: this file has a bit depth that is not 8, 16, 24 or 32 bits";
-const std::string kReadError = "ERROR: read file error as the metadata indicates more samples than there are in the file data";
+const std::string kReadError =
+  "ERROR: read file error as the metadata indicates more samples than there are in the file data";
 const std::string kBadRate = "ERROR: this AIFF file has an unsupported sample rate";
-const std::string kNotMonoStereo = "ERROR: this AIFF file seems to be neither mono nor stereo (perhaps multi-track, or corrupted?)";
+const std::string kNotMonoStereo =
+  "ERROR: this AIFF file seems to be neither mono nor stereo (perhaps multi-track, or corrupted?)";
 const std::string kBadMetadata = "ERROR: the metadatafor this file doesn't seem right";
 
 std::string SampleTypeMessage(const std::string& bits)
@@ -140,14 +140,10 @@ struct ChunkWalkCase
   int32_t mExpected;
 };
 
-void PrintTo(const ChunkWalkCase& c, std::ostream* out)
-{
-  *out << c.mName;
-}
+void PrintTo(const ChunkWalkCase& c, std::ostream* out) { *out << c.mName; }
 
 class ChunkWalk : public testing::TestWithParam<ChunkWalkCase>
-{
-};
+{};
 
 TEST_P(ChunkWalk, FindsTheFirstMatchOrEnds)
 {
@@ -167,13 +163,10 @@ Bytes ChunkWithSize(uint32_t size)
   return b;
 }
 
-Bytes Header()
-{
-  return {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-}
+Bytes Header() { return {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}; }
 
-const Bytes kSixtyByteFile = MakeWave(
-  {Chunk{"odd!", {1, 2, 3}, std::nullopt}, FmtChunk({}), Chunk{"data", {0, 0, 0, 0}, std::nullopt}});
+const Bytes kSixtyByteFile =
+  MakeWave({Chunk{"odd!", {1, 2, 3}, std::nullopt}, FmtChunk({}), Chunk{"data", {0, 0, 0, 0}, std::nullopt}});
 
 std::vector<ChunkWalkCase> ChunkWalkCases()
 {
@@ -185,7 +178,8 @@ std::vector<ChunkWalkCase> ChunkWalkCases()
     {"IdWithCutOffSizeIsFound", Concat(Header(), {'d', 'a', 't', 'a', 0}), "data", 12},
     {"SizeFieldCutOff", Concat(Header(), {'f', 'm', 't', ' ', 0, 0, 0}), "data", -1},
     {"SizeFieldEndsTheData", Concat(Header(), {'f', 'm', 't', ' ', 0, 0, 0, 0}), "data", -1},
-    {"IdInTheLastFourBytesIsNotFound", Concat(Header(), {'f', 'm', 't', ' ', 0, 0, 0, 0, 'd', 'a', 't', 'a'}), "data", -1},
+    {"IdInTheLastFourBytesIsNotFound", Concat(Header(), {'f', 'm', 't', ' ', 0, 0, 0, 0, 'd', 'a', 't', 'a'}), "data",
+     -1},
     {"StepOfExactlyZeroA", ChunkWithSize(0xFFFFFFF7), "data", -1},
     {"StepOfExactlyZeroB", ChunkWithSize(0xFFFFFFF8), "data", -1},
     {"NegativeStep", ChunkWithSize(0x7FFFFFF7), "data", -1},
@@ -197,10 +191,7 @@ std::vector<ChunkWalkCase> ChunkWalkCases()
   };
 }
 
-std::string CaseName(const testing::TestParamInfo<ChunkWalkCase>& info)
-{
-  return info.param.mName;
-}
+std::string CaseName(const testing::TestParamInfo<ChunkWalkCase>& info) { return info.param.mName; }
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Cases, ChunkWalk, testing::ValuesIn(ChunkWalkCases()), CaseName);
@@ -227,14 +218,10 @@ struct DecodeCase
   ESampleFileFormat mFormat;
 };
 
-void PrintTo(const DecodeCase& c, std::ostream* out)
-{
-  *out << c.mName;
-}
+void PrintTo(const DecodeCase& c, std::ostream* out) { *out << c.mName; }
 
 class Decode : public testing::TestWithParam<DecodeCase>
-{
-};
+{};
 
 TEST_P(Decode, GivesTheExactValuesAndFields)
 {
@@ -280,66 +267,166 @@ Bytes ManyChannelFrames(int numChannels, int numFrames, Channels& expected)
 std::vector<DecodeCase> DecodeCases()
 {
   std::vector<DecodeCase> cases = {
-    {"Wave8BitUnsigned", MakeWave({kWavePcm, 1, 8000, 8}, {0x80, 0xFF, 0x00, 0x81}),
-     {{0.0, 1.0, -128 / 127.0, 1 / 127.0}}, 8000, 8, kWave},
-    {"Wave16Bit", MakeWave({kWavePcm, 1, 44100, 16}, EncodeInts({0, 32767, -32768, 1, -1}, 2, le)),
-     {{0.0, 1.0, -32768 / 32767.0, 1 / 32767.0, -1 / 32767.0}}, 44100, 16, kWave},
-    {"Wave24Bit", MakeWave({kWavePcm, 1, 96000, 24}, {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F, 0x01, 0x00, 0x00, 0xFF, 0xFF, 0xFF}),
-     {{-8388608 / 8388607.0, 1.0, 1 / 8388607.0, -1 / 8388607.0}}, 96000, 24, kWave},
-    {"Wave32BitInt", MakeWave({kWavePcm, 1, 48000, 32}, EncodeInts({2147483647, -2147483648LL, 0x3FC00000}, 4, le)),
-     {{1.0, -2147483648.0 / 2147483647.0, 0x3FC00000 / 2147483647.0}}, 48000, 32, kWave},
-    {"Wave32BitFloatIsNotScaled", MakeWave({kWaveFloat, 1, 48000, 32}, EncodeFloats({1.5f, -0.25f, 3.0e-7f}, le)),
-     {{1.5, -0.25, static_cast<double>(3.0e-7f)}}, 48000, 32, kWave},
-    {"Wave32BitExtensiblePcmIsInteger", MakeWave(ExtensibleFormat(1, 48000, 32, kWavePcm), EncodeFloats({1.5f}, le)),
-     {{0x3FC00000 / 2147483647.0}}, 48000, 32, kWave},
-    {"Wave16BitFloatCodeIsInteger", MakeWave({kWaveFloat, 1, 44100, 16}, EncodeInts({-2, 7}, 2, le)),
-     {{-2 / 32767.0, 7 / 32767.0}}, 44100, 16, kWave},
-    {"Wave24BitExtensible", MakeWave({kWaveExtensible, 2, 44100, 24}, EncodeInts({1, -1, 2, -2}, 3, le)),
-     {{1 / 8388607.0, 2 / 8388607.0}, {-1 / 8388607.0, -2 / 8388607.0}}, 44100, 24, kWave},
-    {"WaveStereoInterleaved", MakeWave({kWavePcm, 2, 22050, 16}, EncodeInts({1, 2, 3, 4, 5, 6}, 2, le)),
-     {{1 / 32767.0, 3 / 32767.0, 5 / 32767.0}, {2 / 32767.0, 4 / 32767.0, 6 / 32767.0}}, 22050, 16, kWave},
-    {"WaveFourChannels8Bit", MakeWave({kWavePcm, 4, 11025, 8}, {128, 129, 130, 131, 127, 126, 125, 124}),
-     {{0.0, -1 / 127.0}, {1 / 127.0, -2 / 127.0}, {2 / 127.0, -3 / 127.0}, {3 / 127.0, -4 / 127.0}}, 11025, 8, kWave},
-    {"WaveDataBeforeFmt", MakeWave({DataChunk(EncodeInts({9, -9}, 2, le)), FmtChunk({kWavePcm, 1, 32000, 16})}),
-     {{9 / 32767.0, -9 / 32767.0}}, 32000, 16, kWave},
+    {"Wave8BitUnsigned",
+     MakeWave({kWavePcm, 1, 8000, 8}, {0x80, 0xFF, 0x00, 0x81}),
+     {{0.0, 1.0, -128 / 127.0, 1 / 127.0}},
+     8000,
+     8,
+     kWave},
+    {"Wave16Bit",
+     MakeWave({kWavePcm, 1, 44100, 16}, EncodeInts({0, 32767, -32768, 1, -1}, 2, le)),
+     {{0.0, 1.0, -32768 / 32767.0, 1 / 32767.0, -1 / 32767.0}},
+     44100,
+     16,
+     kWave},
+    {"Wave24Bit",
+     MakeWave({kWavePcm, 1, 96000, 24}, {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F, 0x01, 0x00, 0x00, 0xFF, 0xFF, 0xFF}),
+     {{-8388608 / 8388607.0, 1.0, 1 / 8388607.0, -1 / 8388607.0}},
+     96000,
+     24,
+     kWave},
+    {"Wave32BitInt",
+     MakeWave({kWavePcm, 1, 48000, 32}, EncodeInts({2147483647, -2147483648LL, 0x3FC00000}, 4, le)),
+     {{1.0, -2147483648.0 / 2147483647.0, 0x3FC00000 / 2147483647.0}},
+     48000,
+     32,
+     kWave},
+    {"Wave32BitFloatIsNotScaled",
+     MakeWave({kWaveFloat, 1, 48000, 32}, EncodeFloats({1.5f, -0.25f, 3.0e-7f}, le)),
+     {{1.5, -0.25, static_cast<double>(3.0e-7f)}},
+     48000,
+     32,
+     kWave},
+    {"Wave32BitExtensiblePcmIsInteger",
+     MakeWave(ExtensibleFormat(1, 48000, 32, kWavePcm), EncodeFloats({1.5f}, le)),
+     {{0x3FC00000 / 2147483647.0}},
+     48000,
+     32,
+     kWave},
+    {"Wave16BitFloatCodeIsInteger",
+     MakeWave({kWaveFloat, 1, 44100, 16}, EncodeInts({-2, 7}, 2, le)),
+     {{-2 / 32767.0, 7 / 32767.0}},
+     44100,
+     16,
+     kWave},
+    {"Wave24BitExtensible",
+     MakeWave({kWaveExtensible, 2, 44100, 24}, EncodeInts({1, -1, 2, -2}, 3, le)),
+     {{1 / 8388607.0, 2 / 8388607.0}, {-1 / 8388607.0, -2 / 8388607.0}},
+     44100,
+     24,
+     kWave},
+    {"WaveStereoInterleaved",
+     MakeWave({kWavePcm, 2, 22050, 16}, EncodeInts({1, 2, 3, 4, 5, 6}, 2, le)),
+     {{1 / 32767.0, 3 / 32767.0, 5 / 32767.0}, {2 / 32767.0, 4 / 32767.0, 6 / 32767.0}},
+     22050,
+     16,
+     kWave},
+    {"WaveFourChannels8Bit",
+     MakeWave({kWavePcm, 4, 11025, 8}, {128, 129, 130, 131, 127, 126, 125, 124}),
+     {{0.0, -1 / 127.0}, {1 / 127.0, -2 / 127.0}, {2 / 127.0, -3 / 127.0}, {3 / 127.0, -4 / 127.0}},
+     11025,
+     8,
+     kWave},
+    {"WaveDataBeforeFmt",
+     MakeWave({DataChunk(EncodeInts({9, -9}, 2, le)), FmtChunk({kWavePcm, 1, 32000, 16})}),
+     {{9 / 32767.0, -9 / 32767.0}},
+     32000,
+     16,
+     kWave},
     {"WaveOddChunksBeforeFmt",
-     MakeWave({Chunk{"junk", {1, 2, 3}, std::nullopt}, Chunk{"LIST", {4}, std::nullopt}, FmtChunk({kWavePcm, 1, 44100, 16}),
-               Chunk{"pad ", {5, 6, 7, 8, 9}, std::nullopt}, DataChunk(EncodeInts({11}, 2, le))}),
-     {{11 / 32767.0}}, 44100, 16, kWave},
-    {"WaveTrailingBytesAreDropped", MakeWave({kWavePcm, 2, 44100, 16}, EncodeInts({1, 2, 3}, 2, le)),
-     {{1 / 32767.0}, {2 / 32767.0}}, 44100, 16, kWave},
-    {"WaveZeroRateAndByteRatePass", MakeWave({kWavePcm, 1, 0, 16}, EncodeInts({5}, 2, le)), {{5 / 32767.0}}, 0, 16, kWave},
+     MakeWave({Chunk{"junk", {1, 2, 3}, std::nullopt}, Chunk{"LIST", {4}, std::nullopt},
+               FmtChunk({kWavePcm, 1, 44100, 16}), Chunk{"pad ", {5, 6, 7, 8, 9}, std::nullopt},
+               DataChunk(EncodeInts({11}, 2, le))}),
+     {{11 / 32767.0}},
+     44100,
+     16,
+     kWave},
+    {"WaveTrailingBytesAreDropped",
+     MakeWave({kWavePcm, 2, 44100, 16}, EncodeInts({1, 2, 3}, 2, le)),
+     {{1 / 32767.0}, {2 / 32767.0}},
+     44100,
+     16,
+     kWave},
+    {"WaveZeroRateAndByteRatePass",
+     MakeWave({kWavePcm, 1, 0, 16}, EncodeInts({5}, 2, le)),
+     {{5 / 32767.0}},
+     0,
+     16,
+     kWave},
     {"WaveDataSizeOf2To31IsEmpty",
      MakeWave({FmtChunk({kWavePcm, 2, 44100, 16}), Chunk{"data", EncodeInts({1, 2}, 2, le), 0x80000000u, false}}),
-     {{}, {}}, 44100, 16, kWave},
+     {{}, {}},
+     44100,
+     16,
+     kWave},
     {"WaveOverstatedDataReadsFollowingChunk",
      MakeWave({FmtChunk({kWavePcm, 1, 44100, 8}), Chunk{"data", {128}, 10u}, Chunk{"abc ", {}, std::nullopt}}),
      // The data chunk's pad byte, then the bytes of the chunk header "abc " with its size 0.
      {{0.0, -128 / 127.0, ('a' - 128) / 127.0, ('b' - 128) / 127.0, ('c' - 128) / 127.0, (' ' - 128) / 127.0,
        -128 / 127.0, -128 / 127.0, -128 / 127.0, -128 / 127.0}},
-     44100, 8, kWave},
-    {"Aiff16BitStereo", MakeAiff({false, 2, 0, 16, AiffRateBytes(44100)}, EncodeInts({1, -1, 32767, -32768}, 2, be)),
-     {{1 / 32767.0, 1.0}, {-1 / 32767.0, -32768 / 32767.0}}, 44100, 16, kAiff},
-    {"Aiff8BitSigned", MakeAiff({false, 1, 0, 8, AiffRateBytes(8000)}, {0x80, 0x7F, 0x00, 0xFF}),
-     {{-128 / 127.0, 1.0, 0.0, -1 / 127.0}}, 8000, 8, kAiff},
-    {"Aiff24Bit", MakeAiff({false, 1, 0, 24, AiffRateBytes(96000)}, {0x80, 0x00, 0x00, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}),
-     {{-8388608 / 8388607.0, 1.0, -2 / 8388607.0}}, 96000, 24, kAiff},
-    {"Aiff32BitInteger", MakeAiff({false, 1, 0, 32, AiffRateBytes(48000)}, EncodeFloats({1.5f}, be)),
-     {{0x3FC00000 / 2147483647.0}}, 48000, 32, kAiff},
-    {"Aifc32BitFloat", MakeAiff({true, 2, 0, 32, AiffRateBytes(192000)}, EncodeFloats({1.5f, -7.0f, FloatOfBits(1), 0.0f}, be)),
-     {{1.5, static_cast<double>(FloatOfBits(1))}, {-7.0, 0.0}}, 192000, 32, kAiff},
-    {"Aifc16BitIsInteger", MakeAiff({true, 1, 0, 16, AiffRateBytes(22050)}, EncodeInts({-3, 3}, 2, be)),
-     {{-3 / 32767.0, 3 / 32767.0}}, 22050, 16, kAiff},
+     44100,
+     8,
+     kWave},
+    {"Aiff16BitStereo",
+     MakeAiff({false, 2, 0, 16, AiffRateBytes(44100)}, EncodeInts({1, -1, 32767, -32768}, 2, be)),
+     {{1 / 32767.0, 1.0}, {-1 / 32767.0, -32768 / 32767.0}},
+     44100,
+     16,
+     kAiff},
+    {"Aiff8BitSigned",
+     MakeAiff({false, 1, 0, 8, AiffRateBytes(8000)}, {0x80, 0x7F, 0x00, 0xFF}),
+     {{-128 / 127.0, 1.0, 0.0, -1 / 127.0}},
+     8000,
+     8,
+     kAiff},
+    {"Aiff24Bit",
+     MakeAiff({false, 1, 0, 24, AiffRateBytes(96000)}, {0x80, 0x00, 0x00, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}),
+     {{-8388608 / 8388607.0, 1.0, -2 / 8388607.0}},
+     96000,
+     24,
+     kAiff},
+    {"Aiff32BitInteger",
+     MakeAiff({false, 1, 0, 32, AiffRateBytes(48000)}, EncodeFloats({1.5f}, be)),
+     {{0x3FC00000 / 2147483647.0}},
+     48000,
+     32,
+     kAiff},
+    {"Aifc32BitFloat",
+     MakeAiff({true, 2, 0, 32, AiffRateBytes(192000)}, EncodeFloats({1.5f, -7.0f, FloatOfBits(1), 0.0f}, be)),
+     {{1.5, static_cast<double>(FloatOfBits(1))}, {-7.0, 0.0}},
+     192000,
+     32,
+     kAiff},
+    {"Aifc16BitIsInteger",
+     MakeAiff({true, 1, 0, 16, AiffRateBytes(22050)}, EncodeInts({-3, 3}, 2, be)),
+     {{-3 / 32767.0, 3 / 32767.0}},
+     22050,
+     16,
+     kAiff},
     {"AiffSsndBeforeComm",
      MakeAiff(false, {SsndChunk(EncodeInts({4, 5}, 2, be)), CommChunk({false, 1, 2, 16, AiffRateBytes(32000)})}),
-     {{4 / 32767.0, 5 / 32767.0}}, 32000, 16, kAiff},
+     {{4 / 32767.0, 5 / 32767.0}},
+     32000,
+     16,
+     kAiff},
     {"AiffOffsetSkipsBytesBeforeTheData",
      MakeAiff(false, {CommChunk({false, 1, 2, 16, AiffRateBytes(44100)}), SsndChunk(EncodeInts({6, 7}, 2, be), 3)}),
-     {{6 / 32767.0, 7 / 32767.0}}, 44100, 16, kAiff},
+     {{6 / 32767.0, 7 / 32767.0}},
+     44100,
+     16,
+     kAiff},
     {"AiffZeroFramesGivesEmptyChannels",
-     MakeAiff(false, {CommChunk({false, 2, 0, 16, AiffRateBytes(44100)}), SsndChunk({})}), {{}, {}}, 44100, 16, kAiff},
+     MakeAiff(false, {CommChunk({false, 2, 0, 16, AiffRateBytes(44100)}), SsndChunk({})}),
+     {{}, {}},
+     44100,
+     16,
+     kAiff},
     {"AiffNegativeFrameCountReadsNothing",
-     MakeAiff(false, {CommChunk({false, 1, 0xFFFFFFFF, 16, AiffRateBytes(44100)}), SsndChunk({}, 0, 6)}), {{}}, 44100, 16, kAiff},
+     MakeAiff(false, {CommChunk({false, 1, 0xFFFFFFFF, 16, AiffRateBytes(44100)}), SsndChunk({}, 0, 6)}),
+     {{}},
+     44100,
+     16,
+     kAiff},
   };
   Channels expected;
   const Bytes frames = ManyChannelFrames(128, 3, expected);
@@ -347,10 +434,7 @@ std::vector<DecodeCase> DecodeCases()
   return cases;
 }
 
-std::string DecodeName(const testing::TestParamInfo<DecodeCase>& info)
-{
-  return info.param.mName;
-}
+std::string DecodeName(const testing::TestParamInfo<DecodeCase>& info) { return info.param.mName; }
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Cases, Decode, testing::ValuesIn(DecodeCases()), DecodeName);
@@ -385,14 +469,10 @@ struct FailureCase
   ReaderState mAfter; // the reader held the previous file before
 };
 
-void PrintTo(const FailureCase& c, std::ostream* out)
-{
-  *out << c.mName;
-}
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.mName; }
 
 class Refuse : public testing::TestWithParam<FailureCase>
-{
-};
+{};
 
 TEST_P(Refuse, PrintsOneLineAndKeepsWhatItMust)
 {
@@ -428,10 +508,7 @@ Bytes Comm(AiffFormat format, const Bytes& samples, std::optional<uint32_t> ssnd
 }
 
 // The 30-byte file whose format chunk ends right after its format code.
-Bytes ShortFmtFile()
-{
-  return MakeWave({DataChunk({}), Chunk{"fmt ", {1, 0}, std::nullopt}});
-}
+Bytes ShortFmtFile() { return MakeWave({DataChunk({}), Chunk{"fmt ", {1, 0}, std::nullopt}}); }
 
 // An AIFF file whose "COMM" chunk is cut off by the end of the image after `keep` of its bytes.
 Bytes CutComm(size_t keep)
@@ -453,23 +530,29 @@ std::vector<FailureCase> FailureCases()
   const ReaderState aiffUnchanged = PreviousState(kAiff);
   const Bytes sixFrames = EncodeInts({1, 2, 3, 4, 5, 6}, 2, be);
   return {
-    {"UnknownType", {'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, "Audio File Type: Error",
+    {"UnknownType",
+     {'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'},
+     "Audio File Type: Error",
      PreviousState(ESampleFileFormat::kError)},
-    {"LowerCaseRiff", Concat({'r', 'i', 'f', 'f'}, Bytes(8, 0)), "Audio File Type: Error", PreviousState(ESampleFileFormat::kError)},
+    {"LowerCaseRiff", Concat({'r', 'i', 'f', 'f'}, Bytes(8, 0)), "Audio File Type: Error",
+     PreviousState(ESampleFileFormat::kError)},
     {"TooShortToChoose", {'R', 'I', 'F'}, "Audio File Type: Error", PreviousState(ESampleFileFormat::kError)},
     {"WaveHeaderOnly", Header(), kNotWave, waveUnchanged},
     {"WaveSixteenBytes", Concat(Header(), {'f', 'm', 't', ' '}), kNotWave, waveUnchanged},
-    {"WaveOtherFormType", MakeContainer("RIFF", "WAVX", {FmtChunk({}), DataChunk({0, 0})}, le), kNotWave, waveUnchanged},
+    {"WaveOtherFormType", MakeContainer("RIFF", "WAVX", {FmtChunk({}), DataChunk({0, 0})}, le), kNotWave,
+     waveUnchanged},
     {"WaveWithoutData", MakeWave({FmtChunk({})}), kNotWave, waveUnchanged},
     {"WaveWithoutFmt", MakeWave({DataChunk({0, 0})}), kNotWave, waveUnchanged},
-    {"WaveChunkWalkCutByZeroStep", MakeWave({Chunk{"big ", {}, 0xFFFFFFF8u}, FmtChunk({}), DataChunk({0, 0})}), kNotWave,
-     waveUnchanged},
+    {"WaveChunkWalkCutByZeroStep", MakeWave({Chunk{"big ", {}, 0xFFFFFFF8u}, FmtChunk({}), DataChunk({0, 0})}),
+     kNotWave, waveUnchanged},
     {"WaveBitDepth72", WaveWithFields(kWavePcm, 1, 44100, 72), SampleTypeMessage("72"), HeaderFields(kWave, 44100, 72)},
-    {"WaveBitDepthAllOnes", WaveWithFields(kWavePcm, 1, 44100, 0xFFFF), SampleTypeMessage("-1"), HeaderFields(kWave, 44100, -1)},
+    {"WaveBitDepthAllOnes", WaveWithFields(kWavePcm, 1, 44100, 0xFFFF), SampleTypeMessage("-1"),
+     HeaderFields(kWave, 44100, -1)},
     {"WaveBitDepth64", WaveWithFields(kWavePcm, 1, 8000, 64), kBadBitDepth, HeaderFields(kWave, 8000, 64)},
     {"WaveBitDepth12", WaveWithFields(kWavePcm, 1, 8000, 12), kBadBitDepth, HeaderFields(kWave, 8000, 12)},
     {"WaveFormatCode2", WaveWithFields(2, 1, 44100, 16), kBadFormat, HeaderFields(kWave, 44100, 16)},
-    {"WaveSampleTypeBeforeFormat", WaveWithFields(2, 0, 44100, 65), SampleTypeMessage("65"), HeaderFields(kWave, 44100, 65)},
+    {"WaveSampleTypeBeforeFormat", WaveWithFields(2, 0, 44100, 65), SampleTypeMessage("65"),
+     HeaderFields(kWave, 44100, 65)},
     {"WaveZeroChannels", WaveWithFields(kWavePcm, 0, 44100, 16), kBadChannels, HeaderFields(kWave, 44100, 16)},
     {"Wave129Channels", WaveWithFields(kWavePcm, 129, 44100, 16), kBadChannels, HeaderFields(kWave, 44100, 16)},
     {"WaveFmtEndsAfterCode", ShortFmtFile(), kBadChannels, HeaderFields(kWave, 0, 0)},
@@ -478,13 +561,15 @@ std::vector<FailureCase> FailureCases()
     {"WaveBlockAlignOff", MakeWave({kWavePcm, 2, 44100, 16, std::nullopt, 2}, Bytes(8, 0)), kInconsistent,
      HeaderFields(kWave, 44100, 16)},
     {"WaveTruncatedDataKeepsWhatWasRead",
-     MakeWave({FmtChunk({kWavePcm, 2, 44100, 16}), DataChunk(EncodeInts({1, 2, 3, 4, 5, 6, 7}, 2, le), 16u)}), kReadError,
-     PartlyRead(kWave, 44100, 16, {{1 / 32767.0, 3 / 32767.0, 5 / 32767.0, 7 / 32767.0}, {2 / 32767.0, 4 / 32767.0, 6 / 32767.0}})},
+     MakeWave({FmtChunk({kWavePcm, 2, 44100, 16}), DataChunk(EncodeInts({1, 2, 3, 4, 5, 6, 7}, 2, le), 16u)}),
+     kReadError,
+     PartlyRead(kWave, 44100, 16,
+                {{1 / 32767.0, 3 / 32767.0, 5 / 32767.0, 7 / 32767.0}, {2 / 32767.0, 4 / 32767.0, 6 / 32767.0}})},
     {"WaveTruncatedInsideASample",
      MakeWave({FmtChunk({kWavePcm, 1, 44100, 24}), Chunk{"data", {1, 0, 0, 2, 0}, 9u, false}}), kReadError,
      PartlyRead(kWave, 44100, 24, {{1 / 8388607.0}})},
-    {"WaveNothingAfterDataHeader", MakeWave({FmtChunk({kWavePcm, 1, 44100, 16}), Chunk{"data", {}, 2u, false}}), kReadError,
-     PartlyRead(kWave, 44100, 16, {{}})},
+    {"WaveNothingAfterDataHeader", MakeWave({FmtChunk({kWavePcm, 1, 44100, 16}), Chunk{"data", {}, 2u, false}}),
+     kReadError, PartlyRead(kWave, 44100, 16, {{}})},
 
     {"AiffOtherFormType", MakeContainer("FORM", "AIFX", {CommChunk({}), SsndChunk({})}, be), kNotAiff, aiffUnchanged},
     {"AiffWithoutComm", MakeAiff(false, {SsndChunk({})}), kNotAiff, aiffUnchanged},
@@ -499,17 +584,22 @@ std::vector<FailureCase> FailureCases()
      HeaderFields(kAiff, 0, 16)},
     {"Aiff44100WithByte4Set", Comm({false, 1, 6, 16, WithByte(AiffRateBytes(44100), 4, 0x80)}, sixFrames), kBadRate,
      HeaderFields(kAiff, 0, 16)},
-    {"AiffBits64", Comm({false, 1, 6, 64, AiffRateBytes(8000)}, sixFrames), kBadBitDepth, HeaderFields(kAiff, 8000, 64)},
-    {"AiffBits65", Comm({false, 1, 6, 65, AiffRateBytes(8000)}, sixFrames), SampleTypeMessage("65"), HeaderFields(kAiff, 8000, 65)},
+    {"AiffBits64", Comm({false, 1, 6, 64, AiffRateBytes(8000)}, sixFrames), kBadBitDepth,
+     HeaderFields(kAiff, 8000, 64)},
+    {"AiffBits65", Comm({false, 1, 6, 65, AiffRateBytes(8000)}, sixFrames), SampleTypeMessage("65"),
+     HeaderFields(kAiff, 8000, 65)},
     {"AiffBitsNegative", Comm({false, 1, 6, 0xFFF0, AiffRateBytes(8000)}, sixFrames), SampleTypeMessage("-16"),
      HeaderFields(kAiff, 8000, -16)},
     {"AiffBitsBeforeRate", Comm({false, 3, 6, 65, AiffRateBytes(12000)}, sixFrames), SampleTypeMessage("65"),
      HeaderFields(kAiff, 0, 65)},
-    {"AiffZeroChannels", Comm({false, 0, 6, 12, AiffRateBytes(44100)}, sixFrames), kNotMonoStereo, HeaderFields(kAiff, 44100, 12)},
-    {"AiffThreeChannels", Comm({false, 3, 6, 12, AiffRateBytes(44100)}, sixFrames), kNotMonoStereo, HeaderFields(kAiff, 44100, 12)},
-    {"AiffBits12", Comm({false, 1, 6, 12, AiffRateBytes(44100)}, sixFrames), kBadBitDepth, HeaderFields(kAiff, 44100, 12)},
-    {"AiffSsndSizeCountsOffsetBytes", Comm({false, 1, 6, 16, AiffRateBytes(44100)}, sixFrames, 8 + 12 + 4, 4), kBadMetadata,
-     HeaderFields(kAiff, 44100, 16)},
+    {"AiffZeroChannels", Comm({false, 0, 6, 12, AiffRateBytes(44100)}, sixFrames), kNotMonoStereo,
+     HeaderFields(kAiff, 44100, 12)},
+    {"AiffThreeChannels", Comm({false, 3, 6, 12, AiffRateBytes(44100)}, sixFrames), kNotMonoStereo,
+     HeaderFields(kAiff, 44100, 12)},
+    {"AiffBits12", Comm({false, 1, 6, 12, AiffRateBytes(44100)}, sixFrames), kBadBitDepth,
+     HeaderFields(kAiff, 44100, 12)},
+    {"AiffSsndSizeCountsOffsetBytes", Comm({false, 1, 6, 16, AiffRateBytes(44100)}, sixFrames, 8 + 12 + 4, 4),
+     kBadMetadata, HeaderFields(kAiff, 44100, 16)},
     {"AiffSsndSizeTooLarge", Comm({false, 1, 6, 16, AiffRateBytes(44100)}, sixFrames, 8 + 12 + 2), kBadMetadata,
      HeaderFields(kAiff, 44100, 16)},
     {"AiffMoreFramesThanSamples", Comm({false, 1, 7, 16, AiffRateBytes(44100)}, sixFrames, 8 + 14), kBadMetadata,
@@ -521,10 +611,7 @@ std::vector<FailureCase> FailureCases()
   };
 }
 
-std::string FailureName(const testing::TestParamInfo<FailureCase>& info)
-{
-  return info.param.mName;
-}
+std::string FailureName(const testing::TestParamInfo<FailureCase>& info) { return info.param.mName; }
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Cases, Refuse, testing::ValuesIn(FailureCases()), FailureName);
@@ -553,23 +640,17 @@ struct EncoderCase
   int32_t mBitDepth;
 };
 
-void PrintTo(const EncoderCase& c, std::ostream* out)
-{
-  *out << c.mName;
-}
+void PrintTo(const EncoderCase& c, std::ostream* out) { *out << c.mName; }
 
 class EncoderFile : public testing::TestWithParam<EncoderCase>
-{
-};
+{};
 
 namespace
 {
-const std::string kAiffBadFormat = "ERROR: this AIFF file is encoded in a format that this library does not support at present";
+const std::string kAiffBadFormat =
+  "ERROR: this AIFF file is encoded in a format that this library does not support at present";
 
-bool HasWaveHeader(const Bytes& file)
-{
-  return file.size() >= 4 && std::equal(file.begin(), file.begin() + 4, "RIFF");
-}
+bool HasWaveHeader(const Bytes& file) { return file.size() >= 4 && std::equal(file.begin(), file.begin() + 4, "RIFF"); }
 } // namespace
 
 TEST_P(EncoderFile, DecodesAsStoredOrIsRefused)
@@ -612,7 +693,8 @@ Bytes ExtensibleFloatWith(const std::function<void(Chunk&)>& edit, const Bytes& 
 // An "AIFC" file whose "COMM" chunk ends after the rate, with no compression type.
 Bytes AifcWithoutCompressionType(uint16_t bitDepth, const Bytes& samples)
 {
-  Chunk comm = CommChunk({true, 1, static_cast<uint32_t>(samples.size() / (bitDepth / 8)), bitDepth, AiffRateBytes(44100)});
+  Chunk comm =
+    CommChunk({true, 1, static_cast<uint32_t>(samples.size() / (bitDepth / 8)), bitDepth, AiffRateBytes(44100)});
   comm.mBody.resize(18);
   return MakeAiff(true, {comm, SsndChunk(samples)});
 }
@@ -633,11 +715,9 @@ const std::vector<int64_t> kMono24 = {-8388608, 8388607, -2, 1};
 const Channels kMono24Values = {{-8388608 / 8388607.0, 1.0, -2 / 8388607.0, 1 / 8388607.0}};
 const std::vector<int64_t> kMono32 = {2147483647, -2147483648LL, 0x3FC00000, -1};
 const Channels kMono32Values = {{1.0, -2147483648.0 / 2147483647.0, 0x3FC00000 / 2147483647.0, -1 / 2147483647.0}};
-const std::vector<float> kFloats = {1.5f, -0.25f, 3.0e-7f, -1.0e30f, std::numeric_limits<float>::infinity(), FloatOfBits(1)};
-Channels FloatValues(const std::vector<float>& floats)
-{
-  return {std::vector<double>(floats.begin(), floats.end())};
-}
+const std::vector<float> kFloats = {1.5f,          -0.25f, 3.0e-7f, -1.0e30f, std::numeric_limits<float>::infinity(),
+                                    FloatOfBits(1)};
+Channels FloatValues(const std::vector<float>& floats) { return {std::vector<double>(floats.begin(), floats.end())}; }
 
 // Six channels of two 32-bit float frames: sample k of channel c is c + k / 4.
 Bytes SixChannelFloats(Channels& expected)
@@ -661,26 +741,50 @@ std::vector<EncoderCase> EncoderCases()
   const Bytes sixChannelFrames = SixChannelFloats(sixChannels);
   return {
     // The extensible format: the float sub-format decodes at 32 bits as format code 3 does.
-    {"ExtensibleFloat32", Extensible(1, 32, kWaveFloat, EncodeFloats(kFloats, le)), "", FloatValues(kFloats), 44100, 32},
+    {"ExtensibleFloat32", Extensible(1, 32, kWaveFloat, EncodeFloats(kFloats, le)), "", FloatValues(kFloats), 44100,
+     32},
     {"ExtensibleFloat32SixChannels", Extensible(6, 32, kWaveFloat, sixChannelFrames), "", sixChannels, 44100, 32},
     {"ExtensiblePcm32IsInteger", Extensible(1, 32, kWavePcm, EncodeInts(kMono32, 4, le)), "", kMono32Values, 44100, 32},
-    {"ExtensibleFloat24IsIntegerAsCode3Is", Extensible(1, 24, kWaveFloat, EncodeInts(kMono24, 3, le)), "", kMono24Values, 44100, 24},
-    {"ExtensibleFloat16IsIntegerAsCode3Is", Extensible(2, 16, kWaveFloat, EncodeInts(kStereo16, 2, le)), "", kStereo16Values, 44100, 16},
-    {"ExtensibleFloat8IsUnsignedAsCode3Is", Extensible(1, 8, kWaveFloat, {0x80, 0xFF, 0x00}), "", {{0.0, 1.0, -128 / 127.0}}, 44100, 8},
-    {"ExtensibleFloat64KeepsTheBitDepthMessage", Extensible(1, 64, kWaveFloat, Bytes(16, 0)), kBadBitDepth, {}, 44100, 64},
+    {"ExtensibleFloat24IsIntegerAsCode3Is", Extensible(1, 24, kWaveFloat, EncodeInts(kMono24, 3, le)), "",
+     kMono24Values, 44100, 24},
+    {"ExtensibleFloat16IsIntegerAsCode3Is", Extensible(2, 16, kWaveFloat, EncodeInts(kStereo16, 2, le)), "",
+     kStereo16Values, 44100, 16},
+    {"ExtensibleFloat8IsUnsignedAsCode3Is",
+     Extensible(1, 8, kWaveFloat, {0x80, 0xFF, 0x00}),
+     "",
+     {{0.0, 1.0, -128 / 127.0}},
+     44100,
+     8},
+    {"ExtensibleFloat64KeepsTheBitDepthMessage",
+     Extensible(1, 64, kWaveFloat, Bytes(16, 0)),
+     kBadBitDepth,
+     {},
+     44100,
+     64},
     // A sub-format that is not the standard float GUID, or that the format chunk does not hold,
     // leaves the samples integers.
-    {"ExtensionSizeBelow22", ExtensibleFloatWith([](Chunk& fmt) { fmt.mBody[16] = 21; }, oneFloat), "", oneFloatAsInteger, 44100, 32},
+    {"ExtensionSizeBelow22", ExtensibleFloatWith([](Chunk& fmt) { fmt.mBody[16] = 21; }, oneFloat), "",
+     oneFloatAsInteger, 44100, 32},
     {"ExtensionPastTheChunkSize", ExtensibleFloatWith([](Chunk& fmt) { fmt.mSizeField = 39; }, oneFloat), "",
      oneFloatAsInteger, 44100, 32},
     {"FloatCodeOfAnotherGuidFamily",
-     ExtensibleFloatWith([](Chunk& fmt) { fmt.mBody[28] = 0x21; fmt.mBody[29] = 0x07; }, oneFloat), "", oneFloatAsInteger,
-     44100, 32},
+     ExtensibleFloatWith(
+       [](Chunk& fmt) {
+         fmt.mBody[28] = 0x21;
+         fmt.mBody[29] = 0x07;
+       },
+       oneFloat),
+     "", oneFloatAsInteger, 44100, 32},
     // A standard sub-format that is neither PCM nor float is refused as its format code would be.
     {"ExtensibleALaw", Extensible(1, 8, 6, {0xD5, 0x55}), kBadFormat, {}, 44100, 8},
     {"ExtensibleMuLaw", Extensible(2, 8, 7, {0xFF, 0x7F}), kBadFormat, {}, 44100, 8},
     {"ExtensibleAdpcm", Extensible(1, 16, 2, Bytes(4, 0)), kBadFormat, {}, 44100, 16},
-    {"ExtensibleALawBits72KeepsTheSampleTypeMessage", Extensible(1, 72, 6, Bytes(18, 0)), SampleTypeMessage("72"), {}, 44100, 72},
+    {"ExtensibleALawBits72KeepsTheSampleTypeMessage",
+     Extensible(1, 72, 6, Bytes(18, 0)),
+     SampleTypeMessage("72"),
+     {},
+     44100,
+     72},
 
     // AIFC: "NONE" and "twos" are big-endian integers, "sowt" little-endian integers.
     {"AifcNone16Stereo", MakeAifc("NONE", 2, 16, EncodeInts(kStereo16, 2, be)), "", kStereo16Values, 44100, 16},
@@ -696,10 +800,14 @@ std::vector<EncoderCase> EncoderCases()
     // Floats only for "fl32" and "FL32" at 32 bits.
     {"AifcFl32", MakeAifc("fl32", 1, 32, EncodeFloats(kFloats, be)), "", FloatValues(kFloats), 44100, 32},
     {"AifcFL32", MakeAifc("FL32", 1, 32, EncodeFloats(kFloats, be)), "", FloatValues(kFloats), 44100, 32},
-    {"AifcWithoutCompressionTypeIsInteger", AifcWithoutCompressionType(32, EncodeInts(kMono32, 4, be)), "", kMono32Values,
-     44100, 32},
-    {"AiffDoesNotReadACompressionType", AiffWithCompressionTypeBytes("sowt", EncodeInts(kStereo16, 2, be)), "",
-     {{1 / 32767.0, -1 / 32767.0, 1.0, -32768 / 32767.0}}, 44100, 16},
+    {"AifcWithoutCompressionTypeIsInteger", AifcWithoutCompressionType(32, EncodeInts(kMono32, 4, be)), "",
+     kMono32Values, 44100, 32},
+    {"AiffDoesNotReadACompressionType",
+     AiffWithCompressionTypeBytes("sowt", EncodeInts(kStereo16, 2, be)),
+     "",
+     {{1 / 32767.0, -1 / 32767.0, 1.0, -32768 / 32767.0}},
+     44100,
+     16},
     // Everything else is refused with one message, after the header tests that come before it.
     {"AifcFl32At16Bits", MakeAifc("fl32", 1, 16, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 16},
     {"AifcFL32At24Bits", MakeAifc("FL32", 1, 24, Bytes(6, 0)), kAiffBadFormat, {}, 44100, 24},
@@ -709,22 +817,28 @@ std::vector<EncoderCase> EncoderCases()
     {"AifcUlaw", MakeAifc("ulaw", 1, 16, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 16},
     {"AifcAlaw", MakeAifc("alaw", 2, 8, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 8},
     // Compressed frames do not fill what the depth says: the compression type is the reason given.
-    {"AifcIma4", MakeAiff(true, {CommChunk({true, 1, 64, 16, AiffRateBytes(44100)}, "ima4"), SsndChunk(Bytes(34, 0))}),
-     kAiffBadFormat, {}, 44100, 16},
+    {"AifcIma4",
+     MakeAiff(true, {CommChunk({true, 1, 64, 16, AiffRateBytes(44100)}, "ima4"), SsndChunk(Bytes(34, 0))}),
+     kAiffBadFormat,
+     {},
+     44100,
+     16},
     {"AifcRaw", MakeAifc("raw ", 1, 8, {0x80, 0x7F}), kAiffBadFormat, {}, 44100, 8},
     {"AifcIn24", MakeAifc("in24", 1, 24, Bytes(6, 0)), kAiffBadFormat, {}, 44100, 24},
     {"AifcLowerCaseNone", MakeAifc("none", 1, 16, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 16},
     {"AifcUpperCaseSowt", MakeAifc("SOWT", 1, 16, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 16},
     {"AifcZeroType", MakeAifc(std::string_view("\0\0\0\0", 4), 1, 16, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 16},
-    {"AifcUlawThreeChannelsKeepsTheChannelMessage", MakeAifc("ulaw", 3, 16, Bytes(12, 0)), kNotMonoStereo, {}, 44100, 16},
+    {"AifcUlawThreeChannelsKeepsTheChannelMessage",
+     MakeAifc("ulaw", 3, 16, Bytes(12, 0)),
+     kNotMonoStereo,
+     {},
+     44100,
+     16},
     {"AifcUlawBits12KeepsTheBitDepthMessage", MakeAifc("ulaw", 1, 12, Bytes(2, 0)), kBadBitDepth, {}, 44100, 12},
   };
 }
 
-std::string EncoderName(const testing::TestParamInfo<EncoderCase>& info)
-{
-  return info.param.mName;
-}
+std::string EncoderName(const testing::TestParamInfo<EncoderCase>& info) { return info.param.mName; }
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Cases, EncoderFile, testing::ValuesIn(EncoderCases()), EncoderName);
@@ -734,7 +848,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EncoderFile, testing::ValuesIn(EncoderCases()), 
 
 TEST(AiffRateTable, HoldsTheNineteenRatesWithTheirEncodings)
 {
-  const uint32_t rates[] = {8000,  11025, 16000,  22050,  32000,  37800,  44056,   44100,  47250, 48000,
+  const uint32_t rates[] = {8000,  11025, 16000, 22050, 32000,  37800,  44056,  44100,   47250,  48000,
                             50000, 50400, 88200, 96000, 176400, 192000, 352800, 2822400, 5644800};
   ASSERT_EQ(kAiffRateEncodings.size(), std::size(rates));
   for (size_t i = 0; i < std::size(rates); ++i)
@@ -770,14 +884,10 @@ struct IXMLCase
   std::string mText;
 };
 
-void PrintTo(const IXMLCase& c, std::ostream* out)
-{
-  *out << c.mName;
-}
+void PrintTo(const IXMLCase& c, std::ostream* out) { *out << c.mName; }
 
 class IXML : public testing::TestWithParam<IXMLCase>
-{
-};
+{};
 
 TEST_P(IXML, IsTakenFromInsideTheFileOnly)
 {
@@ -829,10 +939,7 @@ std::vector<IXMLCase> IXMLCases()
   };
 }
 
-std::string IXMLName(const testing::TestParamInfo<IXMLCase>& info)
-{
-  return info.param.mName;
-}
+std::string IXMLName(const testing::TestParamInfo<IXMLCase>& info) { return info.param.mName; }
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Cases, IXML, testing::ValuesIn(IXMLCases()), IXMLName);
@@ -893,10 +1000,10 @@ TEST_F(LoadFile, DecodesAFile)
 
 TEST_F(LoadFile, OpensNamesInAnyLanguage)
 {
-  const std::string names[] = {"Grosse Trommel \xC3\xBC\xC3\x9F.wav",       // German
-                               "\xE3\x83\x89\xE3\x83\xA9\xE3\x83\xA0.aiff",    // Japanese
+  const std::string names[] = {"Grosse Trommel \xC3\xBC\xC3\x9F.wav",                          // German
+                               "\xE3\x83\x89\xE3\x83\xA9\xE3\x83\xA0.aiff",                    // Japanese
                                "\xD0\xB1\xD0\xB0\xD1\x80\xD0\xB0\xD0\xB1\xD0\xB0\xD0\xBD.wav", // Russian
-                               "\xF0\x9F\xA5\x81 snare.wav"};                  // outside the BMP
+                               "\xF0\x9F\xA5\x81 snare.wav"};                                  // outside the BMP
   for (const std::string& name : names)
   {
     const bool aiff = name.ends_with(".aiff");

@@ -62,7 +62,7 @@ TEST(ButtonsWhileRendering, HostWritesAndReadsWhileTheAudioThreadChoosesPatterns
   for (int round = 0; round < 200; ++round)
   {
     const auto ch = static_cast<Vst::ParamID>(round % 12);
-    controller->setParamNormalized(44 + ch, 1.0);                     // drum: the shown row moves
+    controller->setParamNormalized(44 + ch, 1.0);                        // drum: the shown row moves
     controller->setParamNormalized(28 + ch, round % 3 == 0 ? 1.0 : 0.0); // a step of that row
     controller->setParamNormalized(98 + ch, round % 2 == 0 ? 1.0 : 0.0); // solo
     controller->setParamNormalized(84 + static_cast<Vst::ParamID>(round % 2), 1.0);

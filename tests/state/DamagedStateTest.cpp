@@ -109,9 +109,9 @@ TEST(DamagedState, OutputStaysFiniteWhateverTheChunkRestores)
 {
   const auto chunks = DamagedChunks(60);
   const Processing setups[] = {{Vst::kSample32, EBusSelection::kAll},
-                          {Vst::kSample32, EBusSelection::kDefault},
-                          {Vst::kSample64, EBusSelection::kAll},
-                          {Vst::kSample64, EBusSelection::kDefault}};
+                               {Vst::kSample32, EBusSelection::kDefault},
+                               {Vst::kSample64, EBusSelection::kAll},
+                               {Vst::kSample64, EBusSelection::kDefault}};
   for (const Processing& setup : setups)
   {
     std::string error;

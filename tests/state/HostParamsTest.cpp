@@ -66,8 +66,8 @@ struct MixedState
     };
     for (int step : kShownSteps)
       set(kShownDrum, kShownOctave * 12 + kShownPattern, step);
-    set(kShownDrum, kShownPattern, 1);              // the same pattern in the other octave
-    set(2, kShownOctave * 12 + kShownPattern, 5);  // another drum
+    set(kShownDrum, kShownPattern, 1);                      // the same pattern in the other octave
+    set(2, kShownOctave * 12 + kShownPattern, 5);           // another drum
     set(kShownDrum, kShownOctave * 12 + kShownPattern, 20); // beyond the 16 shown steps
 
     ChunkBuilder chunk;
@@ -95,7 +95,9 @@ struct MixedState
   // What each button parameter shows for this state (normalised; every button is 0 or 1).
   static double Shown(Vst::ParamID id)
   {
-    auto in = [id](Vst::ParamID first, int count) { return id >= first && id < first + static_cast<Vst::ParamID>(count); };
+    auto in = [id](Vst::ParamID first, int count) {
+      return id >= first && id < first + static_cast<Vst::ParamID>(count);
+    };
     auto is = [](bool on) { return on ? 1.0 : 0.0; };
     const int i = static_cast<int>(id);
     if (in(kLed, 16))
@@ -124,8 +126,10 @@ struct MixedState
 
   static std::string Name(Vst::ParamID id)
   {
-    const char* const kGroups[] = {"LED", "browse", "step", "drum", "previous", "next", "mode", "octave", "play", "solo", "mute", "pattern"};
-    const Vst::ParamID kFirsts[] = {kLed, kFolder, kStep, kDrum, kPrevious, kNext, kMode, kOctave, kPlay, kSolo, kMute, kPattern};
+    const char* const kGroups[] = {"LED",  "browse", "step", "drum", "previous", "next",
+                                   "mode", "octave", "play", "solo", "mute",     "pattern"};
+    const Vst::ParamID kFirsts[] = {kLed,  kFolder, kStep, kDrum, kPrevious, kNext,
+                                    kMode, kOctave, kPlay, kSolo, kMute,     kPattern};
     for (int g = 11; g >= 0; --g)
       if (id >= kFirsts[g])
         return std::string(kGroups[g]) + " " + std::to_string(id - kFirsts[g]);

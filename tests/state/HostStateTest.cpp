@@ -110,8 +110,8 @@ TEST(HostState, RestoringWhatWasSavedGivesBackTheSameBytes)
     chooser.Choose(file);
     source->Controller()->setParamNormalized(kFolderButtonId, 1.0);
   }
-  source->Controller()->setParamNormalized(134, 0.3);  // pan 0
-  source->Controller()->setParamNormalized(170, 1.0);  // swing 0
+  source->Controller()->setParamNormalized(134, 0.3); // pan 0
+  source->Controller()->setParamNormalized(170, 1.0); // swing 0
   source->Controller()->setParamNormalized(kBypassParamID, 1.0);
   const std::vector<uint8_t> saved = GetState(*source);
   ASSERT_EQ(saved.size(), kDefaultChunkSize + 8 * file.string().size() + 8 + 8 * 1400 + 4);
@@ -156,7 +156,8 @@ TEST(HostState, LaterVersionIsAcceptedWithTheBypassFlagAfterItsVersion)
   EXPECT_EQ(plugin->SetState(state.Bytes()), kResultOk);
   EXPECT_EQ(plugin->Controller()->getParamNormalized(kBypassParamID), 1.0);
   std::vector<uint8_t> after = GetState(*plugin);
-  EXPECT_EQ(std::vector<uint8_t>(after.begin(), after.end() - 4), std::vector<uint8_t>(before.begin(), before.end() - 4));
+  EXPECT_EQ(std::vector<uint8_t>(after.begin(), after.end() - 4),
+            std::vector<uint8_t>(before.begin(), before.end() - 4));
 }
 
 TEST(HostState, RestoredLengthHoldsThroughResetsAndFolderSteps)

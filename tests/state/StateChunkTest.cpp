@@ -51,7 +51,8 @@ struct Snapshot
   std::vector<uint8_t> chunk;
   std::vector<double> values;
 
-  explicit Snapshot(const Krellbinder& plug) : chunk(BytesOf(Save(plug)))
+  explicit Snapshot(const Krellbinder& plug)
+    : chunk(BytesOf(Save(plug)))
   {
     for (const SampleSlot& slot : plug.mSlots)
     {
@@ -91,8 +92,11 @@ protected:
     plug.OnParamChange(kMasterVolume);
     plug.GetParam(kMasterSwing)->Set(0.3);
     plug.OnParamChange(kMasterSwing);
-    const std::vector<std::pair<int, double>> params = {
-      {kPanKnob + 5, 0.25}, {kVolumeKnob + 5, 2.0}, {kPitchKnob + 5, -7}, {kSwingButton + 5, 1.0}, {kLengthKnob + 5, 0.5}};
+    const std::vector<std::pair<int, double>> params = {{kPanKnob + 5, 0.25},
+                                                        {kVolumeKnob + 5, 2.0},
+                                                        {kPitchKnob + 5, -7},
+                                                        {kSwingButton + 5, 1.0},
+                                                        {kLengthKnob + 5, 0.5}};
     for (const auto& [index, value] : params)
     {
       plug.GetParam(index)->Set(value);
@@ -396,8 +400,8 @@ TEST_F(StateTest, DamagedChunksAreRejectedAndChangeNothing)
     std::vector<uint8_t> bytes;
   };
   std::vector<Case> cases;
-  for (size_t length : {size_t{0}, size_t{7}, size_t{8}, size_t{1000}, size_t{294920}, size_t{294939},
-                        size_t{294956}, size_t{295000}, good.size() / 2, good.size() - 1})
+  for (size_t length : {size_t{0}, size_t{7}, size_t{8}, size_t{1000}, size_t{294920}, size_t{294939}, size_t{294956},
+                        size_t{295000}, good.size() / 2, good.size() - 1})
     cases.push_back({"truncated", std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(length))});
 
   auto withFirstRecord = [](const std::function<void(ChunkBuilder&)>& record) {
@@ -431,12 +435,15 @@ TEST_F(StateTest, DamagedChunksAreRejectedAndChangeNothing)
   cases.push_back({"stereo with half a frame", withFirstRecord([](ChunkBuilder& c) {
                      c.Path(u"").Double(3.0).Double(2.0).Double(0.1).Double(0.2).Double(0.3).RecordTail();
                    })});
-  cases.push_back({"path unit NaN", withFirstRecord([](ChunkBuilder& c) { c.Double(65.0).Double(kNaN).Double(0.0).Double(0.0).RecordTail(); })});
+  cases.push_back({"path unit NaN", withFirstRecord([](ChunkBuilder& c) {
+                     c.Double(65.0).Double(kNaN).Double(0.0).Double(0.0).RecordTail();
+                   })});
   for (double unit : {0.5, -0.25, 65536.0})
     cases.push_back({"path unit 0 inside the path", withFirstRecord([unit](ChunkBuilder& c) {
                        c.Double(65.0).Double(unit).Double(66.0).Double(0.0).Double(0.0).RecordTail();
                      })});
-  cases.push_back({"path unit beyond 32 bits", withFirstRecord([](ChunkBuilder& c) { c.Double(1e10).Double(0.0).Double(0.0).RecordTail(); })});
+  cases.push_back({"path unit beyond 32 bits",
+                   withFirstRecord([](ChunkBuilder& c) { c.Double(1e10).Double(0.0).Double(0.0).RecordTail(); })});
   {
     ChunkBuilder chunk;
     chunk.FixedPart();

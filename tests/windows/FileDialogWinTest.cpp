@@ -180,8 +180,8 @@ protected:
   IFileDialog* NewFileOpenDialog()
   {
     IFileDialog* dialog = nullptr;
-    const HRESULT result =
-      CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog, reinterpret_cast<void**>(&dialog));
+    const HRESULT result = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
+                                            reinterpret_cast<void**>(&dialog));
     EXPECT_EQ(result, S_OK) << Hex(result);
     return dialog;
   }
@@ -249,7 +249,8 @@ TEST_P(FileDialogWin, TakesTheSampleDialogsSettingsInItsOrder)
 
   krbtest::TempFolder folder;
   IShellItem* startFolder = nullptr;
-  const HRESULT parsed = SHCreateItemFromParsingName(folder.Path().wstring().c_str(), nullptr, IID_IShellItem, reinterpret_cast<void**>(&startFolder));
+  const HRESULT parsed = SHCreateItemFromParsingName(folder.Path().wstring().c_str(), nullptr, IID_IShellItem,
+                                                     reinterpret_cast<void**>(&startFolder));
   ASSERT_EQ(parsed, S_OK) << Hex(parsed) << " for " << Narrow(folder.Path().wstring());
   EXPECT_EQ(dialog->SetFolder(startFolder), S_OK);
   startFolder->Release();
@@ -283,7 +284,9 @@ TEST_P(FileDialogWin, HandlerAnswersATypeChangeOfTheOpenDialogWithItsMissingSave
 }
 
 INSTANTIATE_TEST_SUITE_P(Handlers, FileDialogWin, ::testing::ValuesIn(kHandlerFactories),
-                         [](const ::testing::TestParamInfo<HandlerFactory>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<HandlerFactory>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(DialogEventHandlerWin, BothInterfacesShareOneObjectAndOneCount)
 {
@@ -339,7 +342,8 @@ protected:
   static HRESULT Parse(const std::wstring& path)
   {
     IShellItem* item = nullptr;
-    const HRESULT result = SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem, reinterpret_cast<void**>(&item));
+    const HRESULT result =
+      SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem, reinterpret_cast<void**>(&item));
     if (item)
       item->Release();
     return result;
@@ -404,7 +408,10 @@ protected:
 class DialogUser
 {
 public:
-  explicit DialogUser(std::wstring typedName) : mThread([this, name = std::move(typedName)] { Run(name); }) {}
+  explicit DialogUser(std::wstring typedName)
+    : mThread([this, name = std::move(typedName)] { Run(name); })
+  {
+  }
   ~DialogUser() { mThread.join(); }
   DialogUser(const DialogUser&) = delete;
   DialogUser& operator=(const DialogUser&) = delete;
@@ -525,7 +532,8 @@ TEST_F(SampleDialogWin, ANameTypedInTheStartFolderGetsTheDefaultExtension)
     ShowSampleOpenDialog();
     EXPECT_TRUE(user.SawTheDialog());
   }
-  EXPECT_EQ(Narrow(CanonicalFolder(Wide(gSampleDialogPath))), Narrow(CanonicalFolder(folder.Path().wstring() + L"\\kick.wav")));
+  EXPECT_EQ(Narrow(CanonicalFolder(Wide(gSampleDialogPath))),
+            Narrow(CanonicalFolder(folder.Path().wstring() + L"\\kick.wav")));
 }
 
 TEST_F(SampleDialogWin, AGoneStartFolderStillOpensTheDialog)

@@ -28,7 +28,10 @@ std::wstring PluginPath() { return krbtest::ToWindowsPath(KRB_PLUGIN_DLL); }
 class LoadedModule
 {
 public:
-  explicit LoadedModule(const std::wstring& path) : mModule(LoadLibraryW(path.c_str())) {}
+  explicit LoadedModule(const std::wstring& path)
+    : mModule(LoadLibraryW(path.c_str()))
+  {
+  }
   ~LoadedModule()
   {
     if (mModule)
@@ -231,9 +234,12 @@ TEST(ModuleWin, CarriesItsVersionInformation)
   };
   const std::wstring version = krbtest::Widen(KRB_PROJECT_VERSION);
   const TextCase kCases[] = {
-    {L"ProductName", L"Krellbinder"},       {L"CompanyName", L"Ombrix"},
-    {L"FileVersion", version},              {L"ProductVersion", version},
-    {L"OriginalFilename", L"Krellbinder.vst3"}, {L"InternalName", L"Krellbinder"},
+    {L"ProductName", L"Krellbinder"},
+    {L"CompanyName", L"Ombrix"},
+    {L"FileVersion", version},
+    {L"ProductVersion", version},
+    {L"OriginalFilename", L"Krellbinder.vst3"},
+    {L"InternalName", L"Krellbinder"},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(Narrow(QueryVersionText(block, c.key)), Narrow(c.expected)) << Narrow(c.key);
@@ -254,7 +260,8 @@ TEST(ModuleWin, CarriesItsVersionInformation)
 
 TEST(ModuleWin, CarriesItsIconInSeveralSizes)
 {
-  const HMODULE image = LoadLibraryExW(PluginPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  const HMODULE image =
+    LoadLibraryExW(PluginPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(ExtractIconExW(PluginPath().c_str(), -1, nullptr, nullptr, 0), 1u);
 
@@ -279,7 +286,8 @@ TEST(ModuleWin, CarriesItsIconInSeveralSizes)
     const HRSRC entry = FindResourceW(image, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3)); // RT_ICON
     ASSERT_NE(entry, nullptr) << size;
     auto* bits = static_cast<BYTE*>(LockResource(LoadResource(image, entry)));
-    const HICON icon = CreateIconFromResourceEx(bits, SizeofResource(image, entry), TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
+    const HICON icon =
+      CreateIconFromResourceEx(bits, SizeofResource(image, entry), TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
     ASSERT_NE(icon, nullptr) << size;
     ICONINFO iconInfo{};
     ASSERT_TRUE(GetIconInfo(icon, &iconInfo));

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-namespace krb::host {
+namespace krb::host
+{
 
 std::vector<std::string> CommandLineUtf8(int argc, char** argv);
 

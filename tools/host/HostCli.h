@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
-namespace krb::host {
+namespace krb::host
+{
 
 enum ECliExit
 {
-    kExitOk = 0,
-    kExitFailure = 1, // loading, a plug-in call or a file failed
-    kExitUsage = 2    // the command line is wrong
+  kExitOk = 0,
+  kExitFailure = 1, // loading, a plug-in call or a file failed
+  kExitUsage = 2    // the command line is wrong
 };
 
 // args: the arguments after the program name, in UTF-8.

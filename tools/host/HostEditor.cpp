@@ -2,7 +2,8 @@
 
 #include <chrono>
 
-namespace krb::host {
+namespace krb::host
+{
 
 bool EditorWindow::RunUntil(const std::function<bool()>& condition, int timeoutMs)
 {
@@ -59,7 +60,8 @@ bool SaveEditorScreenshot(Steinberg::IPlugView* view, const std::string& pngPath
 
 extern "C" int KrbWritePngFile(const char* path, int w, int h, const void* rgba);
 
-namespace krb::host {
+namespace krb::host
+{
 bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height)
 {
   if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)

@@ -11,7 +11,8 @@
 
 #include "pluginterfaces/gui/iplugview.h"
 
-namespace krb::host {
+namespace krb::host
+{
 
 class HostRunLoop;
 

@@ -14,8 +14,10 @@
 
 using namespace Steinberg;
 
-namespace krb::host {
-namespace {
+namespace krb::host
+{
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
@@ -163,7 +165,8 @@ public:
     do
     {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-      mFrame.mRunLoop->RunOnce(ConnectionNumber(mDisplay), std::max(std::chrono::milliseconds(0), std::min(left, std::chrono::milliseconds(10))));
+      mFrame.mRunLoop->RunOnce(ConnectionNumber(mDisplay),
+                               std::max(std::chrono::milliseconds(0), std::min(left, std::chrono::milliseconds(10))));
       DrainOwnEvents();
     } while (Clock::now() < end);
   }

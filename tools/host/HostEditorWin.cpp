@@ -8,8 +8,10 @@
 
 using namespace Steinberg;
 
-namespace krb::host {
-namespace {
+namespace krb::host
+{
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 

@@ -6,5 +6,5 @@
 
 int main(int argc, char** argv)
 {
-    return krb::host::RunCli(krb::host::CommandLineUtf8(argc, argv), std::cout, std::cerr);
+  return krb::host::RunCli(krb::host::CommandLineUtf8(argc, argv), std::cout, std::cerr);
 }

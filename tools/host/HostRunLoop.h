@@ -12,7 +12,8 @@
 #include <cstddef>
 #include <vector>
 
-namespace krb::host {
+namespace krb::host
+{
 
 class HostRunLoop : public HostObject<Steinberg::Linux::IRunLoop>
 {

@@ -6,7 +6,8 @@
 
 using namespace Steinberg;
 
-namespace krb::host {
+namespace krb::host
+{
 
 tresult PLUGIN_API HostRunLoop::registerEventHandler(Linux::IEventHandler* handler, Linux::FileDescriptor fd)
 {
@@ -19,7 +20,8 @@ tresult PLUGIN_API HostRunLoop::registerEventHandler(Linux::IEventHandler* handl
 
 tresult PLUGIN_API HostRunLoop::unregisterEventHandler(Linux::IEventHandler* handler)
 {
-  const auto it = std::find_if(mHandlers.begin(), mHandlers.end(), [&](const Handler& h) { return h.handler == handler; });
+  const auto it =
+    std::find_if(mHandlers.begin(), mHandlers.end(), [&](const Handler& h) { return h.handler == handler; });
   if (it == mHandlers.end())
     return kInvalidArgument;
   it->handler->release();
@@ -51,7 +53,8 @@ void HostRunLoop::RunOnce(int extraFd, std::chrono::milliseconds maxWait)
   auto wait = maxWait;
   const auto now = Clock::now();
   for (const Timer& timer : mTimers)
-    wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(std::max(timer.due - now, Clock::duration::zero())));
+    wait = std::min(
+      wait, std::chrono::duration_cast<std::chrono::milliseconds>(std::max(timer.due - now, Clock::duration::zero())));
   std::vector<pollfd> fds;
   for (const Handler& h : mHandlers)
     fds.push_back({h.fd, POLLIN, 0});

@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <string>
 
-namespace krb::host {
+namespace krb::host
+{
 
 // Reads at most maxLength UTF-16 units, stopping at the first zero.
 std::string Utf16ToUtf8(const Steinberg::char16* text, std::size_t maxLength);
@@ -21,13 +22,13 @@ std::string FixedToString(const char* text, std::size_t maxLength);
 template <std::size_t N>
 std::string FixedToString(const char (&text)[N])
 {
-    return FixedToString(text, N);
+  return FixedToString(text, N);
 }
 
 template <std::size_t N>
 std::string Utf16ToUtf8(const Steinberg::char16 (&text)[N])
 {
-    return Utf16ToUtf8(text, N);
+  return Utf16ToUtf8(text, N);
 }
 
 // Copies into a String128, cut to 127 units and zero-terminated.

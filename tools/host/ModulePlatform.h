@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <string>
 
-namespace krb::host::platform {
+namespace krb::host::platform
+{
 
 // The bundle's architecture folder name under Contents/.
 const char* BundleArchitecture();

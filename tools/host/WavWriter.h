@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-namespace krb::host {
+namespace krb::host
+{
 
 enum class EWavFormat
 {
-    kFloat32,
-    kPcm16
+  kFloat32,
+  kPcm16
 };
 
 // Interleaves the channels (each at least `frames` long). 16-bit samples are clipped to

@@ -64,7 +64,7 @@ int main(int argc, char** argv)
   std::filesystem::create_directories(outDir, error);
   const auto kit = kitgen::SynthesizeKit(rate);
   kitgen::KitState state;
-  state.mMode = 1; // Run
+  state.mMode = 1;           // Run
   state.mMasterVolume = 0.7; // headroom for the drums that fall together
   state.mMasterSwing = 0.35;
   for (size_t k = 0; k < kit.size(); ++k)

@@ -14,7 +14,7 @@ namespace kitgen
 {
 struct KitChannel
 {
-  std::u16string mPath;        // UTF-16; empty: no file
+  std::u16string mPath;         // UTF-16; empty: no file
   std::vector<double> mSamples; // interleaved when mNumChannels is 2; empty: no stored sample
   int32_t mNumChannels = 1;
   int32_t mChannelState = 0;

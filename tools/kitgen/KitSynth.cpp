@@ -16,7 +16,10 @@ constexpr float kPeak = 0.89f; // about -1 dB
 class Noise
 {
 public:
-  explicit Noise(uint32_t seed) : mState(seed ? seed : 1) {}
+  explicit Noise(uint32_t seed)
+    : mState(seed ? seed : 1)
+  {
+  }
   double Next()
   {
     mState ^= mState << 13;
@@ -58,7 +61,11 @@ public:
 
 private:
   Biquad(double b0, double b1, double b2, double a0, double a1, double a2)
-    : mB0(b0 / a0), mB1(b1 / a0), mB2(b2 / a0), mA1(a1 / a0), mA2(a2 / a0)
+    : mB0(b0 / a0)
+    , mB1(b1 / a0)
+    , mB2(b2 / a0)
+    , mA1(a1 / a0)
+    , mA2(a2 / a0)
   {
   }
   double mB0, mB1, mB2, mA1, mA2;

@@ -11,7 +11,7 @@ namespace kitgen
 {
 struct DrumSound
 {
-  std::string mFileName;       // "kick.wav", "stick.wav" and so on, in channel order
+  std::string mFileName; // "kick.wav", "stick.wav" and so on, in channel order
   std::vector<float> mLeft;
   std::vector<float> mRight;
 };
