@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config python3
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   juce-modules-source-data dpf-source libstb-dev python3-glad fonts-roboto
   libx11-dev libxext-dev libxrandr-dev libxcursor-dev libxi-dev libxtst-dev
