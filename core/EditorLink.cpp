@@ -15,13 +15,16 @@ void Krellbinder::OnIdle()
   // controls; whatever they leave out is shown after them.
   const ParamSet moved = ShowStateInButtons();
 
+  auto selection = [](int ctrlTag, const std::atomic<int32_t>& field) {
+    return [ctrlTag, &field] { return IntSender::Data(ctrlTag, {field.load(std::memory_order_relaxed)}); };
+  };
   mStepLedSender.TransmitData(*this);
-  DeliverSelection(mDrumSelectSender, kCtrlTagDrumSelect, mSelectedDrum);
-  DeliverStepRow();
-  DeliverSelection(mModeSender, kCtrlTagMode, mMode);
-  DeliverSelection(mOctaveSender, kCtrlTagOctave, mOctave);
-  DeliverSelection(mPatternSender, kCtrlTagPattern, mPattern);
-  DeliverChannelStates();
+  DeliverCurrent(mDrumSelectSender, selection(kCtrlTagDrumSelect, mSelectedDrum));
+  DeliverCurrent(mStepRowSender, [this] { return CurrentStepRow(); });
+  DeliverCurrent(mModeSender, selection(kCtrlTagMode, mMode));
+  DeliverCurrent(mOctaveSender, selection(kCtrlTagOctave, mOctave));
+  DeliverCurrent(mPatternSender, selection(kCtrlTagPattern, mPattern));
+  DeliverCurrent(mChannelStateSender, [this] { return CurrentChannelStates(); });
 
   if (moved.any())
   {
@@ -54,43 +57,20 @@ struct RecordCounter
 };
 } // namespace
 
-// A queued row says that the shown row changed; the flags handed to the step buttons are read as the
-// row is delivered. The buttons send every flag they change back as a step edit of the row shown
-// now, so a row read earlier must never reach them: it may belong to another drum or pattern (after
-// a second choice within one tick, whose row the full queue dropped) or miss a step clicked since.
-void Krellbinder::DeliverStepRow()
-{
-  RecordCounter pending;
-  mStepRowSender.TransmitData(pending);
-  if (pending.mCount == 0)
-    return;
-  StepRowSender::Data row = CurrentStepRow();
-  SendControlMsgFromDelegate(row.ctrlTag, kUpdateMessage, static_cast<int>(sizeof(row)), &row);
-}
-
-// The same for the channel states: a record queued earlier may miss a later change whose own record
-// the full queue dropped, or a restore, and the lamps would show it until the next change.
-void Krellbinder::DeliverChannelStates()
-{
-  RecordCounter pending;
-  mChannelStateSender.TransmitData(pending);
-  if (pending.mCount == 0)
-    return;
-  ChannelStateSender::Data states = CurrentChannelStates();
-  SendControlMsgFromDelegate(states.ctrlTag, kUpdateMessage, static_cast<int>(sizeof(states)), &states);
-}
-
-// The same for a selection: its group writes the index it receives into the plug-in's field, so a
-// value read when the record was queued would undo a later choice (a host's change before the tick,
-// or a second pattern note whose record the full queue dropped).
-template <class Sender>
-void Krellbinder::DeliverSelection(Sender& sender, int ctrlTag, const std::atomic<int32_t>& field)
+// A queued record of the shown row, the channel states or a selection says that it changed; what
+// the editor receives is read as the record is delivered. A value read when the record was queued
+// could be out of date: a later change whose own record the full queue dropped (a second drum or
+// pattern choice, a second pattern note within one tick), a host's change or a restore since. The step
+// buttons would send its flags back as step edits of the row shown now, the selection groups would
+// write its index back into the plug-in's field, and the lamps would show it until the next change.
+template <class Sender, class MakeRecord>
+void Krellbinder::DeliverCurrent(Sender& sender, MakeRecord makeRecord)
 {
   RecordCounter pending;
   sender.TransmitData(pending);
   if (pending.mCount == 0)
     return;
-  IntSender::Data record(ctrlTag, {field.load(std::memory_order_relaxed)});
+  const auto record = makeRecord();
   SendControlMsgFromDelegate(record.ctrlTag, kUpdateMessage, static_cast<int>(sizeof(record)), &record);
 }
 

@@ -86,8 +86,7 @@ private:
   // The records of the shown step row and of the twelve channel states, as the editor takes them.
   StepRowSender::Data CurrentStepRow() const;
   ChannelStateSender::Data CurrentChannelStates() const;
-  void DeliverStepRow();
-  void DeliverChannelStates();
-  template <class Sender>
-  void DeliverSelection(Sender& sender, int ctrlTag, const std::atomic<int32_t>& field);
+  // Takes the queue's record as a notice and delivers the record that makeRecord makes now.
+  template <class Sender, class MakeRecord>
+  void DeliverCurrent(Sender& sender, MakeRecord makeRecord);
 };

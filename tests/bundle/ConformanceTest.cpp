@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "BundlePlugin.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
@@ -13,22 +14,15 @@
 
 using namespace krb::host;
 using namespace Steinberg;
+using krbtest::OpenBundle;
 
 namespace
 {
 constexpr Vst::ParamID kBypassId = 0x62706173;
 
-std::unique_ptr<HostPlugin> OpenPlugin()
-{
-  std::string error;
-  auto plugin = HostPlugin::Open(KRB_PLUGIN_BUNDLE, "", error);
-  EXPECT_TRUE(plugin) << error;
-  return plugin;
-}
-
 TEST(ConformanceTest, ParameterScan)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   const auto params = plugin->Parameters();
   std::set<Vst::ParamID> ids;
@@ -74,7 +68,7 @@ TEST(ConformanceTest, ParameterScan)
 // step from 0 to 1, default 0, no units, automatable.
 TEST(ConformanceTest, EveryParameterHasATitle)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   int titled = 0;
   for (const auto& p : plugin->Parameters())
@@ -108,7 +102,7 @@ TEST(ConformanceTest, EveryParameterHasATitle)
 
 TEST(ConformanceTest, MidiMappingPointsAtPublishedParameters)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   auto mapping = plugin->QueryController<Vst::IMidiMapping>();
   ASSERT_TRUE(mapping);
@@ -120,7 +114,7 @@ TEST(ConformanceTest, MidiMappingPointsAtPublishedParameters)
 
 TEST(ConformanceTest, BusesAndArrangements)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   const auto outputs = plugin->Buses(Vst::kAudio, Vst::kOutput);
   ASSERT_EQ(outputs.size(), 12u);
@@ -151,7 +145,7 @@ TEST(ConformanceTest, BusesAndArrangements)
 
 TEST(ConformanceTest, ContextRequirementsAndSampleSizes)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   auto requirements = plugin->QueryComponent<Vst::IProcessContextRequirements>();
   ASSERT_TRUE(requirements);
@@ -168,7 +162,7 @@ class ProcessSizes : public ::testing::TestWithParam<int32>
 
 TEST_P(ProcessSizes, FlushVariableBlocksAnotherThreadAndSilenceFlags)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   ASSERT_EQ(plugin->ActivateBuses(EBusSelection::kAll), kResultOk);
   HostProcessing processing(*plugin);
@@ -202,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(SampleSizes, ProcessSizes, ::testing::Values(Vst::kSamp
 
 TEST(ConformanceTest, ActivationAndInitializationCycles)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   for (int i = 0; i < 3; ++i)
   {
@@ -221,7 +215,7 @@ TEST(ConformanceTest, ActivationAndInitializationCycles)
 
 TEST(ConformanceTest, StateRoundTripRepeatAndBypassPersistence)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   ASSERT_EQ(plugin->Controller()->setParamNormalized(kBypassId, 1.0), kResultOk);
   std::vector<uint8_t> first;
@@ -229,7 +223,7 @@ TEST(ConformanceTest, StateRoundTripRepeatAndBypassPersistence)
   ASSERT_GE(first.size(), 4u);
   EXPECT_EQ(first[first.size() - 4], 1); // the bypass flag follows the chunk
 
-  auto other = OpenPlugin();
+  auto other = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(other);
   ASSERT_EQ(other->SetState(first), kResultOk);
   EXPECT_DOUBLE_EQ(other->Controller()->getParamNormalized(kBypassId), 1.0);
@@ -245,7 +239,7 @@ TEST(ConformanceTest, StateRoundTripRepeatAndBypassPersistence)
 
 TEST(ConformanceTest, InvalidStatesFail)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   std::vector<uint8_t> good;
   ASSERT_EQ(plugin->GetState(good), kResultOk);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ChunkBuilder.h"
+#include "BundlePlugin.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
 #include "TempFolder.h"
@@ -22,6 +23,8 @@ using krb::host::EHandlerCall;
 using krb::host::HandlerCall;
 using krb::host::HostPlugin;
 using krb::host::HostProcessing;
+using krbtest::OpenBundle;
+using krbtest::SaveState;
 
 namespace
 {
@@ -139,21 +142,6 @@ struct MixedState
   std::vector<uint8_t> mBytes;
 };
 
-std::unique_ptr<HostPlugin> OpenPlugin()
-{
-  std::string error;
-  auto plugin = HostPlugin::Open(KRB_BUNDLE, "", error);
-  EXPECT_TRUE(plugin) << error;
-  return plugin;
-}
-
-std::vector<uint8_t> GetState(HostPlugin& plugin)
-{
-  std::vector<uint8_t> state;
-  EXPECT_EQ(plugin.GetState(state), kResultOk);
-  return state;
-}
-
 // Every parameter the host sees, in its index order, with the value it reads.
 struct ParamValue
 {
@@ -178,7 +166,7 @@ class HostParamsTest : public testing::Test
 protected:
   void SetUp() override
   {
-    mPlugin = OpenPlugin();
+    mPlugin = OpenBundle(KRB_BUNDLE);
     ASSERT_TRUE(mPlugin);
   }
 
@@ -214,11 +202,11 @@ TEST_F(HostParamsTest, AfterARestoreEveryButtonShowsTheStateItActsOn)
 TEST_F(HostParamsTest, WritingBackEveryValueReadLeavesTheStateAsItWas)
 {
   ASSERT_EQ(mPlugin->SetState(mMixed.mBytes), kResultOk);
-  const std::vector<uint8_t> before = GetState(*mPlugin);
+  const std::vector<uint8_t> before = SaveState(*mPlugin);
   const std::vector<ParamValue> read = ReadAll(*mPlugin);
   for (const ParamValue& param : read)
     Write(param.id, param.value);
-  EXPECT_EQ(GetState(*mPlugin), before);
+  EXPECT_EQ(SaveState(*mPlugin), before);
   const std::vector<ParamValue> after = ReadAll(*mPlugin);
   ASSERT_EQ(after.size(), read.size());
   for (size_t i = 0; i < read.size(); ++i)
@@ -231,7 +219,7 @@ TEST_F(HostParamsTest, WritingBackEveryValueReadLeavesTheStateAsItWas)
 TEST_F(HostParamsTest, RestoreBringsEveryParameterBackAfterRandomValues)
 {
   ASSERT_EQ(mPlugin->SetState(mMixed.mBytes), kResultOk);
-  const std::vector<uint8_t> saved = GetState(*mPlugin);
+  const std::vector<uint8_t> saved = SaveState(*mPlugin);
   const std::vector<ParamValue> expected = ReadAll(*mPlugin);
   auto expectRestored = [&](const std::string& what) {
     ASSERT_EQ(mPlugin->SetState(saved), kResultOk) << what;
@@ -333,7 +321,7 @@ TEST_F(HostParamsTest, MomentaryButtonsReadZeroAndActOncePerPress)
   for (const PressCase& press : kPresses)
   {
     Write(press.id, press.value);
-    EXPECT_EQ(FirstPath(GetState(*mPlugin)), (mFolder / press.file).string());
+    EXPECT_EQ(FirstPath(SaveState(*mPlugin)), (mFolder / press.file).string());
     EXPECT_EQ(Read(press.id), 0.0);
   }
   Write(kPlay + 2, 1.0);
@@ -383,7 +371,7 @@ TEST_F(HostParamsTest, AutomationInProcessLeavesAButtonShowingTheState)
   Write(kMode + 3, 1.0);
   EXPECT_EQ(Read(kMode + 3), 1.0);
   EXPECT_EQ(Read(kMode + 1), 0.0);
-  EXPECT_EQ(SavedMode(GetState(*mPlugin)), 3);
+  EXPECT_EQ(SavedMode(SaveState(*mPlugin)), 3);
   ASSERT_EQ(mPlugin->SetProcessing(false), kResultOk);
   ASSERT_EQ(mPlugin->SetActive(false), kResultOk);
 }

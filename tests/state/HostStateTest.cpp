@@ -9,6 +9,7 @@
 
 #include "ChunkBuilder.h"
 #include "FakeChooser.h"
+#include "BundlePlugin.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
 #include "TempFolder.h"
@@ -19,6 +20,8 @@ namespace fs = std::filesystem;
 using namespace Steinberg;
 using krb::host::HostPlugin;
 using krb::host::HostProcessing;
+using krbtest::OpenBundle;
+using krbtest::SaveState;
 
 namespace
 {
@@ -28,21 +31,6 @@ constexpr Vst::ParamID kPreviousSampleButtonId = 56;
 constexpr Vst::ParamID kNextSampleButtonId = 68;
 constexpr Vst::ParamID kMidiModeButtonId = 83;
 constexpr size_t kDefaultChunkSize = 295628;
-
-std::unique_ptr<HostPlugin> OpenPlugin()
-{
-  std::string error;
-  auto plugin = HostPlugin::Open(KRB_BUNDLE, "", error);
-  EXPECT_TRUE(plugin) << error;
-  return plugin;
-}
-
-std::vector<uint8_t> GetState(HostPlugin& plugin)
-{
-  std::vector<uint8_t> state;
-  EXPECT_EQ(plugin.GetState(state), kResultOk);
-  return state;
-}
 
 int32_t TrailingInt(const std::vector<uint8_t>& bytes)
 {
@@ -83,15 +71,15 @@ int FramesThatSound(HostPlugin& plugin, HostProcessing& processing)
 
 TEST(HostState, NewInstanceSavesTheDefaultChunkThenTheBypassFlag)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_BUNDLE);
   ASSERT_TRUE(plugin);
-  const std::vector<uint8_t> state = GetState(*plugin);
+  const std::vector<uint8_t> state = SaveState(*plugin);
   ASSERT_EQ(state.size(), kDefaultChunkSize + 4);
   EXPECT_EQ(TrailingInt(state), 0);
   EXPECT_EQ(DoubleAt(state.data(), 0), 3.0);
 
   plugin->Controller()->setParamNormalized(kBypassParamID, 1.0);
-  const std::vector<uint8_t> bypassed = GetState(*plugin);
+  const std::vector<uint8_t> bypassed = SaveState(*plugin);
   ASSERT_EQ(bypassed.size(), kDefaultChunkSize + 4);
   EXPECT_EQ(TrailingInt(bypassed), 1);
 }
@@ -102,7 +90,7 @@ TEST(HostState, RestoringWhatWasSavedGivesBackTheSameBytes)
   const fs::path file = folder / "kick.wav";
   WritePcm16Wav(file, {std::vector<double>(700, 0.25), std::vector<double>(700, -0.25)});
 
-  auto source = OpenPlugin();
+  auto source = OpenBundle(KRB_BUNDLE);
   ASSERT_TRUE(source);
   // Load a sample through the browse button with a stand-in chooser, and change some mixer values.
   {
@@ -113,19 +101,19 @@ TEST(HostState, RestoringWhatWasSavedGivesBackTheSameBytes)
   source->Controller()->setParamNormalized(134, 0.3); // pan 0
   source->Controller()->setParamNormalized(170, 1.0); // swing 0
   source->Controller()->setParamNormalized(kBypassParamID, 1.0);
-  const std::vector<uint8_t> saved = GetState(*source);
+  const std::vector<uint8_t> saved = SaveState(*source);
   ASSERT_EQ(saved.size(), kDefaultChunkSize + 8 * file.string().size() + 8 + 8 * 1400 + 4);
   EXPECT_EQ(TrailingInt(saved), 1);
 
-  auto target = OpenPlugin();
+  auto target = OpenBundle(KRB_BUNDLE);
   ASSERT_TRUE(target);
   ASSERT_EQ(target->SetState(saved), kResultOk);
-  EXPECT_EQ(GetState(*target), saved);
+  EXPECT_EQ(SaveState(*target), saved);
   EXPECT_EQ(target->Controller()->getParamNormalized(kBypassParamID), 1.0);
   EXPECT_DOUBLE_EQ(target->Controller()->getParamNormalized(134), 0.3);
   // And again on the same instance.
   ASSERT_EQ(target->SetState(saved), kResultOk);
-  EXPECT_EQ(GetState(*target), saved);
+  EXPECT_EQ(SaveState(*target), saved);
 }
 
 TEST(HostState, RejectedStateFailsAndChangesNothing)
@@ -133,29 +121,29 @@ TEST(HostState, RejectedStateFailsAndChangesNothing)
   TempFolder folder;
   const fs::path file = folder / "kick.wav";
   WriteConstantWav(file, 100);
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_BUNDLE);
   ASSERT_TRUE(plugin);
   ASSERT_EQ(plugin->SetState(StateWithChannel(file, 100, 0.5)), kResultOk);
-  const std::vector<uint8_t> before = GetState(*plugin);
+  const std::vector<uint8_t> before = SaveState(*plugin);
 
   std::vector<uint8_t> truncated(before.begin(), before.end() - 40);
   EXPECT_NE(plugin->SetState(truncated), kResultOk);
   std::vector<uint8_t> withoutBypass(before.begin(), before.end() - 4);
   EXPECT_NE(plugin->SetState(withoutBypass), kResultOk);
   EXPECT_NE(plugin->SetState({}), kResultOk);
-  EXPECT_EQ(GetState(*plugin), before);
+  EXPECT_EQ(SaveState(*plugin), before);
 }
 
 TEST(HostState, LaterVersionIsAcceptedWithTheBypassFlagAfterItsVersion)
 {
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_BUNDLE);
   ASSERT_TRUE(plugin);
-  const std::vector<uint8_t> before = GetState(*plugin);
+  const std::vector<uint8_t> before = SaveState(*plugin);
   ChunkBuilder state;
   state.Double(3.5).Int(1).Double(123.0); // the bypass flag follows the version; the rest is not read
   EXPECT_EQ(plugin->SetState(state.Bytes()), kResultOk);
   EXPECT_EQ(plugin->Controller()->getParamNormalized(kBypassParamID), 1.0);
-  std::vector<uint8_t> after = GetState(*plugin);
+  std::vector<uint8_t> after = SaveState(*plugin);
   EXPECT_EQ(std::vector<uint8_t>(after.begin(), after.end() - 4),
             std::vector<uint8_t>(before.begin(), before.end() - 4));
 }
@@ -165,7 +153,7 @@ TEST(HostState, RestoredLengthHoldsThroughResetsAndFolderSteps)
   TempFolder folder;
   WriteConstantWav(folder / "a.wav", 1000, 0.5);
   WriteConstantWav(folder / "b.wav", 1000, 0.5);
-  auto plugin = OpenPlugin();
+  auto plugin = OpenBundle(KRB_BUNDLE);
   ASSERT_TRUE(plugin);
   ASSERT_EQ(plugin->SetState(StateWithChannel(folder / "a.wav", 1000, 0.5)), kResultOk);
 
@@ -184,11 +172,11 @@ TEST(HostState, RestoredLengthHoldsThroughResetsAndFolderSteps)
   // Stepping to the other file of the folder, and back.
   plugin->Controller()->setParamNormalized(kPreviousSampleButtonId, 1.0);
   plugin->Controller()->setParamNormalized(kPreviousSampleButtonId, 0.0);
-  EXPECT_EQ(FirstPath(GetState(*plugin)), (folder / "b.wav").string());
+  EXPECT_EQ(FirstPath(SaveState(*plugin)), (folder / "b.wav").string());
   EXPECT_EQ(FramesThatSound(*plugin, processing), 500);
   plugin->Controller()->setParamNormalized(kNextSampleButtonId, 1.0);
   plugin->Controller()->setParamNormalized(kNextSampleButtonId, 0.0);
-  EXPECT_EQ(FirstPath(GetState(*plugin)), (folder / "a.wav").string());
+  EXPECT_EQ(FirstPath(SaveState(*plugin)), (folder / "a.wav").string());
   EXPECT_EQ(FramesThatSound(*plugin, processing), 500);
 
   ASSERT_EQ(plugin->SetProcessing(false), kResultOk);
