@@ -169,34 +169,33 @@ void SampleSlot::LoadHeld(std::u16string path)
   EndLoad();
 }
 
+void SampleSlot::ExchangeBufferHeld(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels)
+{
+  BeginLoad();
+  WaitForAudioRelease();
+  InstallBuffer(std::move(buffer), size, numChannels);
+  EndLoad();
+}
+
 void SampleSlot::RestoreSample(std::u16string path, std::unique_ptr<double[]> buffer, uint32_t size,
                                int32_t numChannels)
 {
   const std::lock_guard<std::mutex> guard(mLoadGuard);
   LoadHeld(std::move(path));
-  BeginLoad();
-  WaitForAudioRelease();
-  InstallBuffer(std::move(buffer), size, numChannels);
-  EndLoad();
+  ExchangeBufferHeld(std::move(buffer), size, numChannels);
 }
 
 void SampleSlot::ClearSample(std::u16string path)
 {
   const std::lock_guard<std::mutex> guard(mLoadGuard);
-  BeginLoad();
-  WaitForAudioRelease();
-  InstallBuffer(nullptr, 0, 1);
+  ExchangeBufferHeld(nullptr, 0, 1);
   mPath = std::move(path);
-  EndLoad();
 }
 
 void SampleSlot::ReplaceBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels)
 {
   const std::lock_guard<std::mutex> guard(mLoadGuard);
-  BeginLoad();
-  WaitForAudioRelease();
-  InstallBuffer(std::move(buffer), size, numChannels);
-  EndLoad();
+  ExchangeBufferHeld(std::move(buffer), size, numChannels);
 }
 
 std::u16string SampleSlot::Path() const

@@ -224,6 +224,8 @@ private:
   void EndLoad();
   // With the audio thread kept away: the new buffer, the idle voice and the play length.
   void InstallBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels);
+  // The whole exchange of the buffer: the audio thread kept away, the buffer installed, let in again.
+  void ExchangeBufferHeld(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels);
   // The voice idle, no hit waiting, and the play length of the length fraction over the buffer.
   void IdleAfterLoad();
 
