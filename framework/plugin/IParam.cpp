@@ -5,20 +5,18 @@
 #include <cstdlib>
 #include <cstring>
 
-void IParam::StoreName(const char* name)
+void IParam::SetName(const char* name)
 {
   mName = name ? name : "";
   if (mName.size() > kMaxNameLength)
     mName.resize(kMaxNameLength);
 }
 
-void IParam::SetName(const char* name) { StoreName(name); }
-
 void IParam::Init(EParamType type, const char* name, double defaultValue, double minValue, double maxValue, double step,
                   const char* label, int flags, const char* group)
 {
   mType = type;
-  StoreName(name);
+  SetName(name);
   mLabel = label ? label : "";
   mGroup = group ? group : "";
   mMin = minValue;

@@ -97,7 +97,6 @@ private:
     std::string mText;
   };
 
-  void StoreName(const char* name);
   void Init(EParamType type, const char* name, double defaultValue, double minValue, double maxValue, double step,
             const char* label, int flags, const char* group);
 
