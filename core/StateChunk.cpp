@@ -383,7 +383,7 @@ int Krellbinder::UnserializeState(const IByteChunk& chunk, int startPos)
       SampleSlot& slot = mSlots[static_cast<size_t>(ch)];
       TraceSampleCount(channel.mPath, channel.mStoredCount);
       // The fraction goes first, so that the play length set by the buffer exchange already follows it.
-      slot.SetLengthFraction(channel.mLengthFraction);
+      slot.mLengthFraction.store(channel.mLengthFraction);
       if (channel.mBuffer)
       {
         // The reload fills the slot's decoded file from disk; the stored samples then replace what it
