@@ -99,15 +99,7 @@ void SelectPatternFromNote(Krellbinder& plug, int note)
   plug.mOctave.store(octave, std::memory_order_relaxed);
   plug.mPattern.store(pattern, std::memory_order_relaxed);
 
-  const int drum = InRange(plug.mSelectedDrum.load(std::memory_order_relaxed), kNumDrums);
-  const int slot = octave * kNumPatternsPerOctave + pattern;
-  StepRowSender::Data row;
-  row.ctrlTag = kCtrlTagStep;
-  row.nChans = 1;
-  row.chanOffset = 0;
-  for (int s = 0; s < kNumSteps; ++s)
-    row.vals[static_cast<size_t>(s)] = plug.mSequencer.GetStep(drum, slot, s) ? 1 : 0;
-  plug.mStepRowSender.PushFromAudioThread(row);
+  plug.mStepRowSender.PushFromAudioThread(plug.CurrentStepRow());
   plug.mOctaveSender.PushFromAudioThread(IntSender::Data(kCtrlTagOctave, {octave}));
   plug.mPatternSender.PushFromAudioThread(IntSender::Data(kCtrlTagPattern, {pattern}));
 

@@ -72,31 +72,9 @@ void SetMute(Krellbinder& plug, int channel, bool on)
   state.store(anySoloed ? kChannelMuted : kChannelNormal, std::memory_order_relaxed);
 }
 
-void QueueStepRow(Krellbinder& plug)
-{
-  StepRowSender::Data row;
-  row.ctrlTag = kCtrlTagStep;
-  row.nChans = 1;
-  row.chanOffset = 0;
-  const int drum = plug.mSelectedDrum.load(std::memory_order_relaxed);
-  const int slot = plug.mOctave.load(std::memory_order_relaxed) * kNumPatternsPerOctave +
-                   plug.mPattern.load(std::memory_order_relaxed);
-  for (int s = 0; s < kNumSteps; ++s)
-    row.vals[static_cast<size_t>(s)] = plug.mSequencer.GetStep(drum, slot, s) ? 1 : 0;
-  plug.mStepRowSender.PushFromMainThread(row);
-}
+void QueueStepRow(Krellbinder& plug) { plug.mStepRowSender.PushFromMainThread(plug.CurrentStepRow()); }
 
-void QueueChannelStates(Krellbinder& plug)
-{
-  ChannelStateSender::Data states;
-  states.ctrlTag = kCtrlTagMute;
-  states.nChans = 1;
-  states.chanOffset = 0;
-  for (int ch = 0; ch < kNumDrums; ++ch)
-    states.vals[static_cast<size_t>(ch)] =
-      plug.mSlots[static_cast<size_t>(ch)].mChannelState.load(std::memory_order_relaxed);
-  plug.mChannelStateSender.PushData(states);
-}
+void QueueChannelStates(Krellbinder& plug) { plug.mChannelStateSender.PushData(plug.CurrentChannelStates()); }
 
 void ShowSampleName(Krellbinder& plug, int channel)
 {

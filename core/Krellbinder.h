@@ -74,6 +74,11 @@ public:
   std::array<SampleSlot, kNumDrums> mSlots;
   IMidiQueue mMidiQueue{IMidiQueue::kGrowBy};
 
+  // The records of the shown step row and of the twelve channel states, as the editor takes them. Any
+  // thread, the audio thread included: relaxed loads only.
+  StepRowSender::Data CurrentStepRow() const;
+  ChannelStateSender::Data CurrentChannelStates() const;
+
 private:
   using ParamSet = std::bitset<kNumParams>;
 
@@ -83,9 +88,6 @@ private:
   ParamSet ShowStateInButtons();
   void ShowMovedButtonsInEditor(const ParamSet& moved, int except);
   void ButtonsFollowTheState(int paramIdx, EParamSource source);
-  // The records of the shown step row and of the twelve channel states, as the editor takes them.
-  StepRowSender::Data CurrentStepRow() const;
-  ChannelStateSender::Data CurrentChannelStates() const;
   // Takes the queue's record as a notice and delivers the record that makeRecord makes now.
   template <class Sender, class MakeRecord>
   void DeliverCurrent(Sender& sender, MakeRecord makeRecord);
