@@ -8,6 +8,7 @@
 
 #include "../graphics/IGraphics.h"
 #include "EditorViewPlatform.h"
+#include "HostCallScope.h"
 #include "IPlugVST3.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
@@ -70,6 +71,7 @@ public:
 
   tresult PLUGIN_API attached(void* parent, FIDString type) override
   {
+    const HostCallScope hostCall;
     if (!parent || isPlatformTypeSupported(type) != kResultTrue)
       return kInvalidArgument;
     // One editor per plug-in at a time.
@@ -102,6 +104,7 @@ public:
 
   tresult PLUGIN_API removed() override
   {
+    const HostCallScope hostCall;
     if (!mAttached)
       return kResultFalse;
     mPlatform->Stop();
@@ -124,6 +127,7 @@ public:
 
   tresult PLUGIN_API onSize(ViewRect* newSize) override
   {
+    const HostCallScope hostCall;
     if (!newSize)
       return kInvalidArgument;
     mHostRect = *newSize;
@@ -174,6 +178,7 @@ public:
   // IPlugViewContentScaleSupport
   tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override
   {
+    const HostCallScope hostCall;
     if (!(factor > 0.f))
       return kInvalidArgument;
     mHostScale = factor;

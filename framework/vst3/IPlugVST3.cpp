@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "EditorView.h"
+#include "HostCallScope.h"
 #include "StringConvert.h"
 
 using namespace Steinberg;
@@ -92,6 +93,7 @@ uint32 PLUGIN_API IPlugVST3::release()
 
 tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
 {
+  const HostCallScope hostCall;
   // The host may initialise the component and the controller face of this one object: the second
   // call finds everything in place.
   if (mInitializeCount++ > 0)
@@ -117,6 +119,7 @@ tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
 
 tresult PLUGIN_API IPlugVST3::terminate()
 {
+  const HostCallScope hostCall;
   if (mInitializeCount == 0)
     return kResultOk;
   if (--mInitializeCount > 0)
@@ -222,6 +225,7 @@ tresult PLUGIN_API IPlugVST3::getRoutingInfo(RoutingInfo& /*inInfo*/, RoutingInf
 
 tresult PLUGIN_API IPlugVST3::activateBus(MediaType type, BusDirection dir, int32 index, TBool state)
 {
+  const HostCallScope hostCall;
   if (index < 0 || index >= getBusCount(type, dir))
     return kInvalidArgument;
   if (type == kAudio)
@@ -235,6 +239,7 @@ tresult PLUGIN_API IPlugVST3::activateBus(MediaType type, BusDirection dir, int3
 
 tresult PLUGIN_API IPlugVST3::setActive(TBool state)
 {
+  const HostCallScope hostCall;
   OnActivate(state != 0);
   return kResultOk;
 }
@@ -242,6 +247,7 @@ tresult PLUGIN_API IPlugVST3::setActive(TBool state)
 tresult PLUGIN_API IPlugVST3::setBusArrangements(SpeakerArrangement* inputs, int32 numIns, SpeakerArrangement* outputs,
                                                  int32 numOuts)
 {
+  const HostCallScope hostCall;
   if (numIns != static_cast<int32>(mAudioInBuses.size()) || numOuts != static_cast<int32>(mAudioOutBuses.size()))
     return kResultFalse;
   if ((numIns > 0 && !inputs) || (numOuts > 0 && !outputs))
@@ -289,6 +295,7 @@ uint32 PLUGIN_API IPlugVST3::getProcessContextRequirements()
 
 tresult PLUGIN_API IPlugVST3::setupProcessing(ProcessSetup& setup)
 {
+  const HostCallScope hostCall;
   if (setup.maxSamplesPerBlock <= 0 || !(setup.sampleRate > 0.0) ||
       (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64))
     return kResultFalse;
@@ -311,6 +318,7 @@ tresult PLUGIN_API IPlugVST3::setupProcessing(ProcessSetup& setup)
 
 tresult PLUGIN_API IPlugVST3::setProcessing(TBool state)
 {
+  const HostCallScope hostCall;
   if (!state)
     OnReset();
   return kResultOk;
@@ -591,6 +599,7 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
 
 tresult PLUGIN_API IPlugVST3::getState(IBStream* state)
 {
+  const HostCallScope hostCall;
   if (!state)
     return kInvalidArgument;
   IByteChunk chunk;
@@ -606,6 +615,7 @@ tresult PLUGIN_API IPlugVST3::getState(IBStream* state)
 
 tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
 {
+  const HostCallScope hostCall;
   if (!state)
     return kInvalidArgument;
   IByteChunk chunk;
@@ -638,6 +648,7 @@ tresult PLUGIN_API IPlugVST3::setState(IBStream* state)
 
 tresult PLUGIN_API IPlugVST3::setComponentState(IBStream* /*state*/)
 {
+  const HostCallScope hostCall;
   // The controller shares the component's parameters: its state is already in place.
   return kResultOk;
 }
@@ -762,6 +773,7 @@ ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID id)
 
 tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
 {
+  const HostCallScope hostCall;
   if (id == kBypassParamID)
   {
     SetBypassed(value >= 0.5);
@@ -776,23 +788,19 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)
   if (!param)
     return kInvalidArgument;
   param->SetNormalized(value);
-  struct HostCall
-  {
-    std::atomic<int>& depth;
-    explicit HostCall(std::atomic<int>& d)
-      : depth(d)
-    {
-      ++depth;
-    }
-    ~HostCall() { --depth; }
-  } hostCall(mHostParamCallDepth);
   OnParamChangeUI(static_cast<int>(id), kHost);
   SendParameterValueFromDelegate(static_cast<int>(id), param->GetNormalized(), true);
+  // A parameter that keeps only some values (its steps, or what the plug-in's state shows) may not
+  // keep the one written, whether or not the write acted: the host would go on holding a value that
+  // is not the parameter's, so it is asked to read them all again.
+  if (!KeepsEveryValue(static_cast<int>(id)) && getParamNormalized(id) != value)
+    mParamValuesChangedPending = true;
   return kResultOk;
 }
 
 tresult PLUGIN_API IPlugVST3::setComponentHandler(IComponentHandler* handler)
 {
+  const HostCallScope hostCall;
   if (handler == mComponentHandler)
     return kResultOk;
   if (handler)
@@ -805,6 +813,7 @@ tresult PLUGIN_API IPlugVST3::setComponentHandler(IComponentHandler* handler)
 
 IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name)
 {
+  const HostCallScope hostCall;
   if (!name || std::strcmp(name, ViewType::kEditor) != 0 || !HasUI())
     return nullptr;
   return MakeEditorView(*this);
@@ -821,17 +830,25 @@ tresult PLUGIN_API IPlugVST3::getMidiControllerAssignment(int32 busIndex, int16 
 
 // ------------------------------------------------------------------------------------- editor to host
 
-// An edit that comes about inside the host's setParamNormalized (an editor control that a reaction
-// to the host's change sets) is not sent as an edit: the host reads the value at the next tick.
+bool IPlugVST3::KeepsEveryValue(int paramIdx) const
+{
+  const IParam* param = GetParam(paramIdx);
+  double stateValue = 0.0;
+  return param && !param->GetStepped() && !GetParamValueFromState(paramIdx, stateValue);
+}
+
+// An edit that comes about inside one of the host's calls (an editor control that a reaction to the
+// host's change sets, an idle tick inside a modal loop) is not sent as an edit: the host reads the
+// value at the next tick.
 void IPlugVST3::BeginInformHostOfParamChangeFromUI(int paramIdx)
 {
-  if (mComponentHandler && GetParam(paramIdx) && mHostParamCallDepth == 0)
+  if (mComponentHandler && GetParam(paramIdx) && !HostCallScope::Active())
     mComponentHandler->beginEdit(static_cast<ParamID>(paramIdx));
 }
 
 void IPlugVST3::InformHostOfParamChange(int paramIdx, double normalizedValue)
 {
-  if (mHostParamCallDepth > 0)
+  if (HostCallScope::Active())
     mParamValuesChangedPending = true;
   else if (mComponentHandler && GetParam(paramIdx))
     mComponentHandler->performEdit(static_cast<ParamID>(paramIdx), normalizedValue);
@@ -839,20 +856,20 @@ void IPlugVST3::InformHostOfParamChange(int paramIdx, double normalizedValue)
 
 void IPlugVST3::EndInformHostOfParamChangeFromUI(int paramIdx)
 {
-  if (mComponentHandler && GetParam(paramIdx) && mHostParamCallDepth == 0)
+  if (mComponentHandler && GetParam(paramIdx) && !HostCallScope::Active())
     mComponentHandler->endEdit(static_cast<ParamID>(paramIdx));
 }
 
 void IPlugVST3::InformHostOfParamValuesChanged()
 {
   mParamValuesChangedPending = true;
-  if (mHostParamCallDepth == 0)
+  if (!HostCallScope::Active())
     SendPendingHostNotices();
 }
 
 void IPlugVST3::SendPendingHostNotices()
 {
-  if (mHostParamCallDepth > 0 || !mParamValuesChangedPending.exchange(false))
+  if (HostCallScope::Active() || !mParamValuesChangedPending.exchange(false))
     return;
   if (mComponentHandler)
     mComponentHandler->restartComponent(kParamValuesChanged);

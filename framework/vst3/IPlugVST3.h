@@ -121,6 +121,10 @@ private:
   void WriteSilence(Steinberg::Vst::ProcessData& data);
   void SetSilenceFlags(Steinberg::Vst::ProcessData& data);
 
+  // Whether the parameter keeps whatever value the host writes: not one that rounds to its steps, nor
+  // one that shows the plug-in's state.
+  bool KeepsEveryValue(int paramIdx) const;
+
   // Lets go of the host context's run loop before the context itself.
   void StopHostRunLoopTimer();
 
@@ -130,11 +134,9 @@ private:
   // From initialize to terminate: the idle tick from the run loop that the host context offers, if any.
   std::unique_ptr<HostRunLoopTimer> mHostRunLoopTimer;
   Steinberg::Vst::IComponentHandler* mComponentHandler = nullptr;
-  // Main thread. The host must not be called back from inside its own setParamNormalized: what the
-  // plug-in has to tell it meanwhile becomes one request to read every value again, sent at the
-  // next idle tick.
-  // Atomic because a host may restore a state on a thread of its own beside the editor's tick.
-  std::atomic<int> mHostParamCallDepth{0};
+  // The host is never called back from inside one of its own calls (HostCallScope): what the
+  // plug-in has to tell it meanwhile becomes one request to read every value again, sent at the next
+  // idle tick. Atomic because a host may restore a state on a thread of its own beside the tick.
   std::atomic<bool> mParamValuesChangedPending{false};
 
   std::vector<Bus> mAudioOutBuses;

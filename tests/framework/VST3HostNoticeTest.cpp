@@ -2,6 +2,8 @@
 // and the parameters whose value the plug-in takes from its own state.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "ComponentHandler.h"
@@ -57,11 +59,14 @@ public:
       SendParameterValueFromUI(kEcho, GetParam(kKnob)->GetNormalized());
     if (notice)
       InformHostOfParamValuesChanged();
+    if (duringHostWrite)
+      duringHostWrite();
   }
 
   bool mShown = false;
   bool echo = false;
   bool notice = false;
+  std::function<void()> duringHostWrite;
   std::vector<int> changes;
 };
 
@@ -118,6 +123,22 @@ TEST_F(HostNoticeTest, NoticesFromInsideTheHostsSetParamNormalizedWaitForTheIdle
   }
 }
 
+// A host call holds back only what arises on its own thread: the editor, on another thread, still tells
+// the host of its edits while a host's call runs on a thread of the host's.
+TEST_F(HostNoticeTest, AHostCallOnAnotherThreadHoldsBackNothingOfTheEditors)
+{
+  mPlug->duringHostWrite = [this] {
+    std::thread editor([this] { mPlug->SendParameterValueFromUI(kEcho, 1.0); });
+    editor.join();
+  };
+  std::thread hostThread([this] { mPlug->setParamNormalized(kKnob, 1.0); });
+  hostThread.join();
+  EXPECT_EQ(mHandler->Count(EHandlerCall::kBeginEdit, kEcho), 1u);
+  EXPECT_EQ(mHandler->LastPerformedValue(kEcho), 1.0);
+  EXPECT_EQ(mHandler->Count(EHandlerCall::kEndEdit, kEcho), 1u);
+  EXPECT_EQ(Restarts(), 0u);
+}
+
 TEST_F(HostNoticeTest, OutsideAHostCallTheNoticeGoesAtOnce)
 {
   mPlug->InformHostOfParamValuesChanged();
@@ -131,6 +152,7 @@ TEST_F(HostNoticeTest, OutsideAHostCallTheNoticeGoesAtOnce)
   EXPECT_TRUE(mHandler->EditsBalanced());
 }
 
+// At the next idle tick, not from inside setState.
 TEST_F(HostNoticeTest, RestoreAsksTheHostToReadEveryValueAgain)
 {
   auto* stream = new krb::host::MemoryStream();
@@ -138,6 +160,8 @@ TEST_F(HostNoticeTest, RestoreAsksTheHostToReadEveryValueAgain)
   stream->Rewind();
   mHandler->Clear();
   ASSERT_EQ(mPlug->setState(stream), kResultOk);
+  EXPECT_TRUE(mHandler->Calls().empty());
+  mPlug->GetIdleTimer().Tick();
   EXPECT_EQ(Restarts(), 1u);
   EXPECT_EQ(mHandler->Calls().size(), 1u);
   stream->release();
