@@ -1,8 +1,8 @@
 // The button parameters show the state they act on: a selection button is 1 exactly for the current
 // drum, mode, octave or pattern, a step button shows its step of the shown row, an LED the displayed
-// step, a solo or mute button whether its channel is soloed or muted, and the momentary buttons
-// (browse, previous, next, play) 0. Hosts read these values, save them and write them back; what they
-// read must therefore be the state itself, and writing it back must change nothing.
+// step, a solo or mute button whether its channel is soloed or muted, and a momentary button (browse,
+// previous, next, play) 1 while the editor holds it pressed, else 0. Hosts read these values, save them and write them
+// back; what they read must therefore be the state itself, and writing it back must change nothing.
 
 #include "Krellbinder.h"
 
@@ -36,9 +36,8 @@ bool Krellbinder::GetParamValueFromState(int paramIdx, double& value) const
     value = OneWhen(load(mSlots[static_cast<size_t>(paramIdx - kSoloButton)].mChannelState) == kChannelSoloed);
   else if (InGroup(paramIdx, kMuteButton, kNumDrums))
     value = OneWhen(load(mSlots[static_cast<size_t>(paramIdx - kMuteButton)].mChannelState) == kChannelMuted);
-  else if (InGroup(paramIdx, kFolderButton, kNumDrums) || InGroup(paramIdx, kPreviousSampleButton, kNumDrums) ||
-           InGroup(paramIdx, kNextSampleButton, kNumDrums) || InGroup(paramIdx, kPlayButton, kNumDrums))
-    value = 0.0; // momentary: 0 whenever not being pressed
+  else if (IsMomentaryButton(paramIdx))
+    value = OneWhen(mHeldInEditor[static_cast<size_t>(paramIdx)].load(std::memory_order_relaxed));
   else
     return false; // the knobs and switches hold values of their own
   return true;

@@ -156,6 +156,11 @@ void Krellbinder::OnParamChangeUI(int paramIdx, EParamSource source)
   double shown = 0.0;
   if (GetParamValueFromState(paramIdx, shown) && v == shown)
     return;
+  // A momentary button pressed in the editor reads 1 until the editor releases it, so that a host
+  // records the press for as long as it lasts; it acts once, at the press. A host's own press acts and
+  // reads 0 at once.
+  if (source == kUI && IsMomentaryButton(paramIdx))
+    mHeldInEditor[static_cast<size_t>(paramIdx)].store(IsOn(v), std::memory_order_relaxed);
 
   // Nothing may leave this hook towards the host: a reaction that runs out of memory part-way ends
   // there, like a press that did nothing.
@@ -235,5 +240,9 @@ void Krellbinder::OnParamChangeUI(int paramIdx, EParamSource source)
   catch (const std::exception&)
   {
   }
+  // A browse press lasts as long as its dialog: the button is released as the dialog ends, whether or
+  // not an editor switched it back meanwhile.
+  if (InGroup(paramIdx, kFolderButton, kNumDrums))
+    mHeldInEditor[static_cast<size_t>(paramIdx)].store(false, std::memory_order_relaxed);
   ButtonsFollowTheState(paramIdx, source);
 }

@@ -45,6 +45,10 @@ void Krellbinder::OnUIClose()
   if (IGraphics* ui = GetUI())
     mGuiSize = static_cast<double>(ui->GetDrawScale());
   SaveEditorSettings(mGuiSize);
+  // A button the editor held when it closed is released without a word: the next tick shows it at 0
+  // and tells the host.
+  for (std::atomic<bool>& held : mHeldInEditor)
+    held.store(false, std::memory_order_relaxed);
 }
 
 namespace

@@ -82,6 +82,10 @@ public:
 private:
   using ParamSet = std::bitset<kNumParams>;
 
+  // By parameter, for the momentary buttons: pressed in the editor and not yet released. Written on
+  // the editor's thread, read on any.
+  std::array<std::atomic<bool>, kPanKnob> mHeldInEditor{};
+
   void InitParams();
   // The button parameters show the state they act on (ButtonParams.cpp): the ones that did not and
   // were set, and what follows a reaction (the host and the editor's controls told).

@@ -40,3 +40,11 @@ constexpr bool InGroup(int paramIdx, int first, int count) { return paramIdx >= 
 // the editor's groups receive, so one may hold a value out of range; it reads as 0, so that nothing is
 // read from outside the pattern memory.
 constexpr int32_t InRange(int32_t value, int32_t count) { return value >= 0 && value < count ? value : 0; }
+
+// The buttons that act when pressed and hold no value of their own: browse, previous and next sample,
+// play.
+constexpr bool IsMomentaryButton(int paramIdx)
+{
+  return InGroup(paramIdx, kFolderButton, kNumDrums) || InGroup(paramIdx, kPreviousSampleButton, kNumDrums) ||
+         InGroup(paramIdx, kNextSampleButton, kNumDrums) || InGroup(paramIdx, kPlayButton, kNumDrums);
+}

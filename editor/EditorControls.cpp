@@ -5,6 +5,7 @@
 
 #include "EditorTags.h"
 #include "Krellbinder.h"
+#include "graphics/IGEditorDelegate.h"
 #include "graphics/IGraphics.h"
 #include "plugin/ISender.h"
 
@@ -52,21 +53,27 @@ GroupBtnControl::GroupBtnControl(float x, float y, const IBitmap& bitmap, int pa
 {
 }
 
-void GroupBtnControl::SelectInGroup(int32_t lit)
+void GroupBtnControl::SelectInGroup(int32_t lit, bool send)
 {
   for (int32_t i = 0; i < mNumButtons; ++i)
     if (IControl* button = Find(*this, mFirstTag + i))
     {
       button->SetValue(i == lit ? 1.0 : 0.0, 0);
-      button->SetDirty(true, kNoValIdx);
+      button->SetDirty(send, kNoValIdx);
     }
 }
 
 void GroupBtnControl::OnMouseDown(float /*x*/, float /*y*/, const IMouseMod& /*mod*/)
 {
-  // The plug-in field changes only when the core takes the button's parameter.
-  if (GetUI())
-    SelectInGroup(mButtonIdx);
+  if (!GetUI())
+    return;
+  // The clicked button lights at once. Only its own parameter goes to the core, and only when it is
+  // not on already: the core moves the group's other buttons and tells the host of each one that
+  // changes, once. The plug-in field changes only when the core takes the parameter.
+  SelectInGroup(mButtonIdx, false);
+  const IGEditorDelegate* delegate = GetDelegate();
+  if (delegate && delegate->ReadParamNormalized(GetParamIdx(0)) != 1.0)
+    SetDirty(true, kNoValIdx);
 }
 
 void GroupBtnControl::OnMsgFromDelegate(int msgTag, int dataSize, const void* pData)
@@ -77,7 +84,7 @@ void GroupBtnControl::OnMsgFromDelegate(int msgTag, int dataSize, const void* pD
   // Stored as received: an index outside the group lights no button.
   if (mSelectedIdx)
     mSelectedIdx->store(record.vals[0], std::memory_order_relaxed);
-  SelectInGroup(mSelectedIdx ? mSelectedIdx->load(std::memory_order_relaxed) : record.vals[0]);
+  SelectInGroup(mSelectedIdx ? mSelectedIdx->load(std::memory_order_relaxed) : record.vals[0], true);
 }
 
 SeqNoteBtnControl::SeqNoteBtnControl(float x, float y, const IBitmap& bitmap, int paramIdx, int ctrlTag)

@@ -13,9 +13,10 @@
 // kUpdateMessage; a record shorter than its full size reads as all zeros.
 
 // One button of a radio group (step LEDs, drum select, mode, octave, pattern). A record to the
-// group's first button stores the received index in the plug-in field behind mSelectedIdx and lights
-// the matching button; a click lights the clicked button. Either way every button of the group sends
-// its parameter, 1 for the lit one and 0 for the others, in button order.
+// group's first button stores the received index in the plug-in field behind mSelectedIdx, lights the
+// matching button and has every button of the group send its parameter, 1 for the lit one and 0 for the
+// others, in button order. A click lights the clicked button and sends its parameter alone, unless the
+// parameter is on already; the core moves the others.
 class GroupBtnControl : public IBSwitchControl
 {
 public:
@@ -26,8 +27,8 @@ public:
   void OnMsgFromDelegate(int msgTag, int dataSize, const void* pData) override;
 
 private:
-  // Lights button `lit` of the group and sends every button's parameter.
-  void SelectInGroup(int32_t lit);
+  // Lights button `lit` of the group, and with `send` sends every button's parameter.
+  void SelectInGroup(int32_t lit, bool send);
 
   std::atomic<int32_t>* mSelectedIdx;
   int32_t mButtonIdx;

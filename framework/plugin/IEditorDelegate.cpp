@@ -9,6 +9,17 @@ IEditorDelegate::IEditorDelegate(int nParams)
 
 IEditorDelegate::~IEditorDelegate() = default;
 
+double IEditorDelegate::ReadParamNormalized(int paramIdx) const
+{
+  const IParam* param = GetParam(paramIdx);
+  if (!param)
+    return 0.0;
+  double stateValue = 0.0;
+  if (GetParamValueFromState(paramIdx, stateValue))
+    return param->ToNormalized(param->Constrain(stateValue));
+  return param->GetNormalized();
+}
+
 void IEditorDelegate::SendCurrentParamValuesFromDelegate()
 {
   for (int i = 0; i < NParams(); ++i)

@@ -27,6 +27,9 @@ public:
   // say) rather than one that holds a value of its own: true, with that value in the parameter's
   // range. Any thread, the audio thread included: no allocation, no lock.
   virtual bool GetParamValueFromState(int /*paramIdx*/, double& /*value*/) const { return false; }
+  // The parameter's value as the host reads it (normalised): from the plug-in's state for a parameter
+  // that shows it, else the parameter's own. Any thread; 0 for an index that is no parameter.
+  double ReadParamNormalized(int paramIdx) const;
   virtual void OnParamChange(int /*paramIdx*/) {}
   virtual void OnParamChangeUI(int /*paramIdx*/, EParamSource /*source*/) {}
   virtual void OnUIOpen() { SendCurrentParamValuesFromDelegate(); }

@@ -761,14 +761,8 @@ ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID id)
     return GetBypassed() ? 1.0 : 0.0;
   if (IsMidiCCParam(id))
     return mMidiCCValues[id - kMidiCCParamStartID].load(std::memory_order_relaxed);
-  const IParam* param = id < static_cast<ParamID>(NParams()) ? GetParam(static_cast<int>(id)) : nullptr;
-  if (!param)
-    return 0.0;
   // Read from the state itself: true also when the audio thread has just moved it.
-  double stateValue = 0.0;
-  if (GetParamValueFromState(static_cast<int>(id), stateValue))
-    return param->ToNormalized(param->Constrain(stateValue));
-  return param->GetNormalized();
+  return id < static_cast<ParamID>(NParams()) ? ReadParamNormalized(static_cast<int>(id)) : 0.0;
 }
 
 tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value)

@@ -122,15 +122,18 @@ TEST_F(ControlsTest, ShortGroupRecordSelectsTheFirstButton)
   EXPECT_EQ(mDelegate.TakeSent().size(), 12u);
 }
 
-TEST_F(ControlsTest, ClickLightsTheButtonButLeavesTheField)
+// A click lights the clicked button at once and sends its parameter alone: the core moves the others.
+// A click on a button whose parameter is on already sends nothing. The field is the core's to change.
+TEST_F(ControlsTest, ClickLightsTheButtonAndSendsItsParameterAlone)
 {
   AttachGroup(kOctaveButton, kCtrlTagOctave, 2);
-  for (int pass = 0; pass < 2; ++pass) // the second click hits the already lit button
+  const Sent kSent[] = {{{85, 1.0}}, {}}; // the second click hits the button that is on
+  for (const Sent& sent : kSent)
   {
     Tag(kCtrlTagOctave + 1)->OnMouseDown(0, 0, IMouseMod());
     EXPECT_EQ(Value(84), 0.0);
     EXPECT_EQ(Value(85), 1.0);
-    EXPECT_EQ(mDelegate.TakeSent(), (Sent{{84, 0.0}, {85, 1.0}})) << pass;
+    EXPECT_EQ(mDelegate.TakeSent(), sent);
   }
   EXPECT_EQ(mField.load(), 0);
 }

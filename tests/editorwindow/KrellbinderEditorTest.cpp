@@ -5,15 +5,20 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "ChunkBuilder.h"
 #include "EditorSize.h"
 #include "HostEditor.h"
 #include "HostModule.h"
@@ -137,6 +142,7 @@ Point OctaveButton(int i) { return Middle(926 + 59 * i, 273, 52, 19); }
 Point VolumeKnob(int ch) { return Middle(115 + 63 * ch, 232, 30, 30); }
 Point SoloButton(int ch) { return Middle(131 + 63 * ch, 132, 26, 21); }
 Point MuteButton(int ch) { return Middle(104 + 63 * ch, 132, 26, 21); }
+Point PlayButton(int ch) { return Middle(110 + 63 * ch, 113, 11, 11); }
 
 class KrellbinderEditorTest : public ::testing::Test
 {
@@ -249,11 +255,19 @@ TEST_F(KrellbinderEditorTest, StepsDrumModeAndPatternClicksReachTheCore)
   for (int step = 0; step < 16; ++step)
     EXPECT_EQ(s.Step(0, 0, step), step == 0 || step == 5) << step;
 
-  // Drum 3: the group sends 1 for its button and 0 for the others; its empty row then clears the
-  // step buttons, without touching drum 0's steps.
+  // Drum 3: its button goes on and drum 0's off, the others are not written; its empty row then clears
+  // the step buttons, without touching drum 0's steps.
+  auto expectGroupEdits = [this](Vst::ParamID first, int count, int on, int off) {
+    for (int i = 0; i < count; ++i)
+    {
+      const std::optional<double> expected = i == on    ? std::optional<double>(1.0)
+                                             : i == off ? std::optional<double>(0.0)
+                                                        : std::nullopt;
+      EXPECT_EQ(Edit(first + static_cast<Vst::ParamID>(i)), expected) << first + i;
+    }
+  };
   Click(DrumSelect(3));
-  for (int ch = 0; ch < 12; ++ch)
-    EXPECT_EQ(Edit(44 + ch), ch == 3 ? 1.0 : 0.0) << ch;
+  expectGroupEdits(44, 12, 3, 0);
   s = State();
   EXPECT_EQ(s.selectedDrum, 3);
   EXPECT_EQ(Edit(28), 0.0);
@@ -264,13 +278,11 @@ TEST_F(KrellbinderEditorTest, StepsDrumModeAndPatternClicksReachTheCore)
   EXPECT_TRUE(State().Step(3, 0, 15));
 
   Click(ModeButton(1));
-  for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(Edit(80 + i), i == 1 ? 1.0 : 0.0) << i;
+  expectGroupEdits(80, 4, 1, 0);
   EXPECT_EQ(State().mode, 1);
 
   Click(PatternButton(4));
-  for (int i = 0; i < 12; ++i)
-    EXPECT_EQ(Edit(122 + i), i == 4 ? 1.0 : 0.0) << i;
+  expectGroupEdits(122, 12, 4, 0);
   s = State();
   EXPECT_EQ(s.pattern, 4);
   EXPECT_EQ(s.octave, 0);
@@ -457,6 +469,178 @@ TEST_F(KrellbinderEditorTest, ZeroFrameCallInRunModeLightsThePlayingStep)
 
   ASSERT_EQ(mPlugin->SetProcessing(false), kResultOk);
   ASSERT_EQ(mPlugin->SetActive(false), kResultOk);
+}
+
+// A click on a button of a group tells the host of each parameter that the click changes, once and with
+// its new value, inside the click's gesture; the rest of the group, unchanged, is not written. The steps
+// follow a drum, octave or pattern that shows another row. A click on the lit button changes nothing.
+TEST_F(KrellbinderEditorTest, GroupClickTellsTheHostOfEachChangedParameterOnce)
+{
+  ASSERT_NO_FATAL_FAILURE(Open());
+  Click(StepButton(0));
+  Click(StepButton(5));
+  Click(ModeButton(1)); // Run
+
+  struct ClickCase
+  {
+    const char* what;
+    Point where;
+  };
+  const ClickCase kClicks[] = {
+    {"the Midi mode button", ModeButton(3)}, {"drum 3, whose row is empty", DrumSelect(3)},
+    {"drum 0 again", DrumSelect(0)},         {"octave 1", OctaveButton(1)},
+    {"octave 0 again", OctaveButton(0)},     {"pattern 4", PatternButton(4)},
+    {"pattern 0 again", PatternButton(0)},   {"the lit Midi mode button", ModeButton(3)},
+    {"the Run mode button", ModeButton(1)},
+  };
+  auto readAll = [this] {
+    std::vector<double> values;
+    for (Vst::ParamID id = 0; id < 196; ++id)
+      values.push_back(mPlugin->Controller()->getParamNormalized(id));
+    return values;
+  };
+  for (const ClickCase& c : kClicks)
+  {
+    SCOPED_TRACE(c.what);
+    const std::vector<double> before = readAll();
+    mPlugin->Handler().Clear();
+    Click(c.where);
+    const std::vector<double> after = readAll();
+
+    std::set<Vst::ParamID> changed;
+    for (Vst::ParamID id = 0; id < 196; ++id)
+      if (before[id] != after[id])
+        changed.insert(id);
+    std::map<Vst::ParamID, int> times;
+    for (const auto& [id, value] : mPlugin->Handler().PerformedEdits())
+    {
+      ++times[id];
+      EXPECT_EQ(value, after.at(id)) << "parameter " << id;
+    }
+    std::set<Vst::ParamID> written;
+    for (const auto& [id, count] : times)
+    {
+      EXPECT_EQ(count, 1) << "parameter " << id;
+      written.insert(id);
+    }
+    EXPECT_EQ(written, changed);
+    EXPECT_TRUE(mPlugin->Handler().EditsBalanced());
+  }
+  const SavedState s = State();
+  EXPECT_EQ(s.mode, 1);
+  EXPECT_TRUE(s.Step(0, 0, 0) && s.Step(0, 0, 5));
+}
+
+// The host records what the editor tells it as automation and plays a lane back by sending its value
+// when it changes. A play button held in the editor reads 1 until its release: the host hears 1 at the
+// press and 0 at the release, inside one gesture, and the lane recorded from it, played back through the
+// edit controller and process, sounds the channel.
+TEST_F(KrellbinderEditorTest, HeldPlayButtonReadsOneUntilItsRelease)
+{
+  constexpr Vst::ParamID kPlay5 = 86 + 5;
+  krbtest::ChunkBuilder chunk;
+  const std::vector<double> noSteps(krbtest::ChunkBuilder::kPatternValues, 0.0);
+  chunk.FixedPart(3.0, noSteps, 0, 0, 3); // Midi mode: the play button sounds, no step does
+  for (int ch = 0; ch < 12; ++ch)
+  {
+    krbtest::ChunkBuilder::Channel channel;
+    if (ch == 5)
+      channel.samples.assign(2000, 0.5);
+    chunk.Record(channel);
+  }
+  chunk.Int(0);
+  ASSERT_EQ(mPlugin->SetState(chunk.Bytes()), kResultOk);
+  ASSERT_NO_FATAL_FAILURE(Open());
+
+  using Clock = std::chrono::steady_clock;
+  struct Heard
+  {
+    krb::host::HandlerCall call;
+    Clock::time_point when;
+  };
+  std::vector<Heard> heard;
+  mPlugin->Handler().SetListener([&](const krb::host::HandlerCall& call) {
+    if (call.mId == kPlay5 && call.mCall != EHandlerCall::kRestartComponent)
+      heard.push_back({call, Clock::now()});
+  });
+  const Point play = PlayButton(5);
+  mWindow->MovePointer(play.x, play.y);
+  mWindow->PressButton();
+  mWindow->RunFor(300);
+  EXPECT_EQ(mPlugin->Controller()->getParamNormalized(kPlay5), 1.0) << "while held";
+  const Clock::time_point released = Clock::now();
+  mWindow->ReleaseButton();
+  mWindow->RunFor(100);
+  mPlugin->Handler().SetListener(nullptr);
+  EXPECT_EQ(mPlugin->Controller()->getParamNormalized(kPlay5), 0.0) << "after the release";
+
+  std::vector<std::pair<EHandlerCall, double>> calls;
+  for (const Heard& h : heard)
+    calls.emplace_back(h.call.mCall, h.call.mCall == EHandlerCall::kPerformEdit ? h.call.mValue : -1.0);
+  const std::vector<std::pair<EHandlerCall, double>> expected = {{EHandlerCall::kBeginEdit, -1.0},
+                                                                 {EHandlerCall::kPerformEdit, 1.0},
+                                                                 {EHandlerCall::kPerformEdit, 0.0},
+                                                                 {EHandlerCall::kEndEdit, -1.0}};
+  ASSERT_EQ(calls, expected);
+  EXPECT_LT(heard[1].when, released);
+  EXPECT_GE(heard[2].when, released);
+
+  // The lane: each value at the block in which it was heard, the last one of a block winning, as a host
+  // records it at its block rate; played back by sending its value whenever it changes.
+  HostProcessing processing(*mPlugin);
+  ASSERT_EQ(processing.Setup(44100.0, 512), kResultOk);
+  ASSERT_EQ(mPlugin->SetActive(true), kResultOk);
+  ASSERT_EQ(mPlugin->SetProcessing(true), kResultOk);
+  // The press in the editor played the channel once; its 2000 frames are over after these blocks.
+  for (int block = 0; block < 8; ++block)
+    ASSERT_EQ(processing.Process(512), kResultOk);
+  const double blockSeconds = 512 / 44100.0;
+  std::map<long, double> lane;
+  for (const Heard& h : heard)
+    if (h.call.mCall == EHandlerCall::kPerformEdit)
+      lane[static_cast<long>(std::chrono::duration<double>(h.when - heard[1].when).count() / blockSeconds)] =
+        h.call.mValue;
+  double sent = 0.0; // what the parameter read when recording began
+  bool sounded = false;
+  for (long block = 0; block < 40; ++block)
+  {
+    if (lane.count(block) && lane[block] != sent)
+    {
+      sent = lane[block];
+      ASSERT_EQ(mPlugin->Controller()->setParamNormalized(kPlay5, sent), kResultOk);
+    }
+    ASSERT_EQ(processing.Process(512), kResultOk);
+    for (int frame = 0; frame < 512; ++frame)
+      sounded = sounded || processing.OutputSample(0, 0, frame) != 0.0;
+  }
+  EXPECT_TRUE(sounded);
+  ASSERT_EQ(mPlugin->SetProcessing(false), kResultOk);
+  ASSERT_EQ(mPlugin->SetActive(false), kResultOk);
+}
+
+// Opening the editor is one of the host's calls too: what the plug-in still had to tell the host waits
+// for the first tick after it, not inside attached.
+TEST_F(KrellbinderEditorTest, NoticeWaitingWhenTheEditorOpensGoesAtTheFirstTickAfterIt)
+{
+  ASSERT_EQ(mPlugin->Controller()->setParamNormalized(80 + 2, 1.0), kResultOk); // HostSync
+  mPlugin->Handler().Clear();
+  bool inside = false;
+  std::vector<EHandlerCall> callsInside;
+  mPlugin->Handler().SetListener([&](const krb::host::HandlerCall& call) {
+    if (inside)
+      callsInside.push_back(call.mCall);
+  });
+  mView = mPlugin->Controller()->createView(Vst::ViewType::kEditor);
+  ASSERT_NE(mView, nullptr);
+  std::string error;
+  inside = true;
+  mWindow = EditorWindow::Open(mView, error);
+  inside = false;
+  ASSERT_NE(mWindow, nullptr) << error;
+  EXPECT_TRUE(callsInside.empty());
+  mWindow->RunFor(100);
+  mPlugin->Handler().SetListener(nullptr);
+  EXPECT_EQ(mPlugin->Handler().Count(EHandlerCall::kRestartComponent), 1u);
 }
 
 TEST_F(KrellbinderEditorTest, EditorReopensAtTheSavedScale)

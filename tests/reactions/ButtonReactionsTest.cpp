@@ -390,6 +390,12 @@ TEST_F(ButtonReactionsTest, EveryReactionLeavesTheButtonsShowingTheState)
     HostSets(plug, param, value);
     ExpectButtonsShowTheState(plug);
     EditorSets(plug, param, value);
+    if (IsMomentaryButton(param) && value != 0.0)
+    {
+      // Pressed in the editor: it reads 1 until the editor releases it.
+      EXPECT_EQ(plug.GetParam(param)->Value(), 1.0);
+      EditorSets(plug, param, 0.0);
+    }
     ExpectButtonsShowTheState(plug);
   }
 }
@@ -414,20 +420,29 @@ TEST_F(ButtonReactionsTest, ValueAButtonAlreadyShowsActsOnNothing)
   EXPECT_FALSE(chooser.Ran());
 }
 
-TEST_F(ButtonReactionsTest, MomentaryButtonsActOncePerPressAndReadZero)
+// A momentary button acts once per press. A host's press reads 0 at once; a press in the editor reads 1
+// until the editor releases it, so that the host records it for as long as it lasts.
+TEST_F(ButtonReactionsTest, MomentaryButtonsActOncePerPress)
 {
-  for (auto sets : {HostSets, EditorSets})
+  struct Source
+  {
+    void (*sets)(Krellbinder&, int, double);
+    double readsWhilePressed;
+  };
+  for (const Source source : {Source{HostSets, 0.0}, Source{EditorSets, 1.0}})
   {
     plug.mSlots[4].mPosition.store(777);
-    sets(plug, kPlayButton + 4, 1.0);
+    source.sets(plug, kPlayButton + 4, 1.0);
     EXPECT_EQ(plug.mSlots[4].mPosition.load(), 0u);
-    EXPECT_EQ(plug.GetParam(kPlayButton + 4)->Value(), 0.0);
-    // The release (or a host writing 0) does nothing; the next press plays again.
+    EXPECT_EQ(plug.GetParam(kPlayButton + 4)->Value(), source.readsWhilePressed);
+    // The release (or a host writing 0) does nothing more; the next press plays again.
     plug.mSlots[4].mPosition.store(777);
-    sets(plug, kPlayButton + 4, 0.0);
+    source.sets(plug, kPlayButton + 4, 0.0);
     EXPECT_EQ(plug.mSlots[4].mPosition.load(), 777u);
-    sets(plug, kPlayButton + 4, 1.0);
+    EXPECT_EQ(plug.GetParam(kPlayButton + 4)->Value(), 0.0);
+    source.sets(plug, kPlayButton + 4, 1.0);
     EXPECT_EQ(plug.mSlots[4].mPosition.load(), 0u);
+    source.sets(plug, kPlayButton + 4, 0.0);
   }
 }
 
