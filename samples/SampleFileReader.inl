@@ -149,7 +149,7 @@ const std::array<T, 65536>& Int16Values()
 // How one sample is stored; the byte order is the file's.
 enum class ESampleCoding
 {
-  kUnsigned8, // WAVE: unsigned around 128
+  kUnsigned8, // WAVE and AIFC "raw ": unsigned around 128
   kSigned8,   // AIFF: two's complement
   kInt16,
   kInt24,
@@ -278,6 +278,9 @@ inline std::optional<SampleEncoding> AifcSampleEncoding(std::string_view compres
     return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kInt24};
   if (compressionType == "in32" && bitDepth == 32)
     return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kInt32};
+  // Bytes unsigned around 128, as WAVE stores its 8-bit samples.
+  if (compressionType == "raw " && bitDepth == 8)
+    return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kUnsigned8};
   if ((compressionType == "fl32" || compressionType == "FL32") && bitDepth == 32)
     return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kFloat32};
   return std::nullopt;
