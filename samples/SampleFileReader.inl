@@ -149,7 +149,7 @@ const std::array<T, 65536>& Int16Values()
 // How one sample is stored; the byte order is the file's.
 enum class ESampleCoding
 {
-  kUnsigned8, // WAVE: unsigned around 128
+  kUnsigned8, // WAVE and AIFC "raw ": unsigned around 128
   kSigned8,   // AIFF: two's complement
   kInt16,
   kInt24,
@@ -265,13 +265,22 @@ inline EWaveSubFormat ReadWaveSubFormat(const std::vector<uint8_t>& fileData, in
 }
 
 // How an AIFC file stores samples of a supported bit depth, by its compression type; none for a type
-// that holds compressed audio, or floats of another width than the samples.
+// that holds compressed or companded audio, or that names another width than the samples have.
+// The names are compared exactly, case included.
 inline std::optional<SampleEncoding> AifcSampleEncoding(std::string_view compressionType, int32_t bitDepth)
 {
   if (compressionType == "NONE" || compressionType == "twos")
     return SampleEncoding{EByteOrder::kBigEndian, IntegerCoding(bitDepth, ESampleCoding::kSigned8)};
   if (compressionType == "sowt")
     return SampleEncoding{EByteOrder::kLittleEndian, IntegerCoding(bitDepth, ESampleCoding::kSigned8)};
+  // Big-endian integers of the width the name gives, stored as "NONE" stores them at that depth.
+  if (compressionType == "in24" && bitDepth == 24)
+    return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kInt24};
+  if (compressionType == "in32" && bitDepth == 32)
+    return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kInt32};
+  // Bytes unsigned around 128, as WAVE stores its 8-bit samples.
+  if (compressionType == "raw " && bitDepth == 8)
+    return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kUnsigned8};
   if ((compressionType == "fl32" || compressionType == "FL32") && bitDepth == 32)
     return SampleEncoding{EByteOrder::kBigEndian, ESampleCoding::kFloat32};
   return std::nullopt;

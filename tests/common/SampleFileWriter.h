@@ -300,6 +300,10 @@ inline std::vector<SeedFile> SeedCorpusFiles()
   add("aifc-twos-24-mono.aifc", MakeAifc("twos", 1, 24, EncodeInts(ramp, 3, be)));
   add("aifc-sowt-16-stereo.aifc", MakeAifc("sowt", 2, 16, EncodeInts(ramp, 2, le)));
   add("aifc-sowt-24-mono.aifc", MakeAifc("sowt", 1, 24, EncodeInts(ramp, 3, le)));
+  add("aifc-in24-mono.aifc", MakeAifc("in24", 1, 24, EncodeInts(ramp, 3, be)));
+  add("aifc-in32-stereo.aifc", MakeAifc("in32", 2, 32, EncodeInts(ramp, 4, be)));
+  add("aifc-raw-8-mono.aifc", MakeAifc("raw ", 1, 8, {0x80, 0xFF, 0x00, 0x7F, 0x81, 0x01}));
+  add("aifc-in32-24-mono.aifc", MakeAifc("in32", 1, 24, EncodeInts(ramp, 3, be)), false);
   add("aifc-fl64-mono.aifc", MakeAifc("fl64", 1, 64, Bytes(16, 0)), false);
   add("aifc-ulaw-mono.aifc", MakeAifc("ulaw", 1, 8, {0xFF, 0x7F, 0x00, 0x80}), false);
   {

@@ -33,6 +33,8 @@ std::vector<EncoderFile> CommonEncoderFiles()
     sixChannels.insert(sixChannels.end(), 5, 0.75f);
   }
   const std::vector<int64_t> int32Values = {2147483647, -1073741824, 12345};
+  const std::vector<int64_t> int24Values = {8388607, -8388608, -4096, 77};
+  const std::vector<int64_t> in32Stereo = {-2147483647, 1073741824, 0x3FC00000, -5};
   return {
     {"surround.wav",
      MakeWave(ExtensibleFormat(6, 44100, 32, kWaveFloat), EncodeFloats(sixChannels, le)),
@@ -44,6 +46,11 @@ std::vector<EncoderFile> CommonEncoderFiles()
      MakeAifc("sowt", 2, 16, EncodeInts({1000, -1000, 32767, -32768, -2, 3}, 2, le)),
      {Scaled({1000, 32767, -2}, 32767.0), Scaled({-1000, -32768, 3}, 32767.0)}},
     {"int32.aifc", MakeAifc("NONE", 1, 32, EncodeInts(int32Values, 4, be)), {Scaled(int32Values, 2147483647.0)}},
+    {"in24.aifc", MakeAifc("in24", 1, 24, EncodeInts(int24Values, 3, be)), {Scaled(int24Values, 8388607.0)}},
+    {"in32.aifc",
+     MakeAifc("in32", 2, 32, EncodeInts(in32Stereo, 4, be)),
+     {Scaled({-2147483647, 0x3FC00000}, 2147483647.0), Scaled({1073741824, -5}, 2147483647.0)}},
+    {"raw.aifc", MakeAifc("raw ", 1, 8, {0x80, 0xFF, 0x00, 0x40}), {Scaled({0, 127, -128, -64}, 127.0)}},
     {"float.aifc",
      MakeAifc("fl32", 1, 32, EncodeFloats({kNaN, 0.5f, -kInf, 0.25f, kInf}, be)),
      {{0.0, 0.5, 0.0, 0.25, 0.0}}},

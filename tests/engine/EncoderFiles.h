@@ -18,7 +18,7 @@ struct EncoderFile
 };
 
 // Files that decode: extensible-header float WAVE (six channels and stereo), AIFC "sowt", "NONE" at
-// 32 bits and "fl32", the float ones holding NaN and infinities.
+// 32 bits, "in24", "in32", "raw " and "fl32", the float ones holding NaN and infinities.
 std::vector<EncoderFile> CommonEncoderFiles();
 
 // A u-law AIFC file, which the reader refuses (mPlays is empty).

@@ -715,6 +715,8 @@ const std::vector<int64_t> kMono24 = {-8388608, 8388607, -2, 1};
 const Channels kMono24Values = {{-8388608 / 8388607.0, 1.0, -2 / 8388607.0, 1 / 8388607.0}};
 const std::vector<int64_t> kMono32 = {2147483647, -2147483648LL, 0x3FC00000, -1};
 const Channels kMono32Values = {{1.0, -2147483648.0 / 2147483647.0, 0x3FC00000 / 2147483647.0, -1 / 2147483647.0}};
+// The same four 32-bit samples as two stereo frames.
+const Channels kStereo32Values = {{1.0, 0x3FC00000 / 2147483647.0}, {-2147483648.0 / 2147483647.0, -1 / 2147483647.0}};
 const std::vector<float> kFloats = {1.5f,          -0.25f, 3.0e-7f, -1.0e30f, std::numeric_limits<float>::infinity(),
                                     FloatOfBits(1)};
 Channels FloatValues(const std::vector<float>& floats) { return {std::vector<double>(floats.begin(), floats.end())}; }
@@ -797,6 +799,16 @@ std::vector<EncoderCase> EncoderCases()
     {"AifcSowt24", MakeAifc("sowt", 1, 24, EncodeInts(kMono24, 3, le)), "", kMono24Values, 44100, 24},
     {"AifcSowt32", MakeAifc("sowt", 1, 32, EncodeInts(kMono32, 4, le)), "", kMono32Values, 44100, 32},
     {"AifcSowt8IsSigned", MakeAifc("sowt", 1, 8, {0x80, 0x7F, 0x01}), "", {{-128 / 127.0, 1.0, 1 / 127.0}}, 44100, 8},
+    // "in24" and "in32" are big-endian integers of the width they name, "raw " unsigned 8-bit
+    // samples around 128 as WAVE stores them.
+    {"AifcIn24", MakeAifc("in24", 1, 24, EncodeInts(kMono24, 3, be)), "", kMono24Values, 44100, 24},
+    {"AifcIn32Stereo", MakeAifc("in32", 2, 32, EncodeInts(kMono32, 4, be)), "", kStereo32Values, 44100, 32},
+    {"AifcRawIsUnsignedStereo",
+     MakeAifc("raw ", 2, 8, {0x80, 0xFF, 0x00, 0x7F, 0x81, 0x01}),
+     "",
+     {{0.0, -128 / 127.0, 1 / 127.0}, {1.0, -1 / 127.0, -1.0}},
+     44100,
+     8},
     // Floats only for "fl32" and "FL32" at 32 bits.
     {"AifcFl32", MakeAifc("fl32", 1, 32, EncodeFloats(kFloats, be)), "", FloatValues(kFloats), 44100, 32},
     {"AifcFL32", MakeAifc("FL32", 1, 32, EncodeFloats(kFloats, be)), "", FloatValues(kFloats), 44100, 32},
@@ -823,8 +835,13 @@ std::vector<EncoderCase> EncoderCases()
      {},
      44100,
      16},
-    {"AifcRaw", MakeAifc("raw ", 1, 8, {0x80, 0x7F}), kAiffBadFormat, {}, 44100, 8},
-    {"AifcIn24", MakeAifc("in24", 1, 24, Bytes(6, 0)), kAiffBadFormat, {}, 44100, 24},
+    // A type that names its width is refused at another depth, and "raw " at any depth but 8 bits.
+    {"AifcIn24At16Bits", MakeAifc("in24", 1, 16, Bytes(6, 0)), kAiffBadFormat, {}, 44100, 16},
+    {"AifcIn24At32Bits", MakeAifc("in24", 2, 32, Bytes(8, 0)), kAiffBadFormat, {}, 44100, 32},
+    {"AifcIn32At24Bits", MakeAifc("in32", 1, 24, Bytes(6, 0)), kAiffBadFormat, {}, 44100, 24},
+    {"AifcIn32At8Bits", MakeAifc("in32", 1, 8, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 8},
+    {"AifcRawAt16Bits", MakeAifc("raw ", 2, 16, Bytes(8, 0)), kAiffBadFormat, {}, 44100, 16},
+    {"AifcUpperCaseIn24", MakeAifc("IN24", 1, 24, Bytes(6, 0)), kAiffBadFormat, {}, 44100, 24},
     {"AifcLowerCaseNone", MakeAifc("none", 1, 16, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 16},
     {"AifcUpperCaseSowt", MakeAifc("SOWT", 1, 16, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 16},
     {"AifcZeroType", MakeAifc(std::string_view("\0\0\0\0", 4), 1, 16, Bytes(4, 0)), kAiffBadFormat, {}, 44100, 16},
