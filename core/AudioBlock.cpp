@@ -36,13 +36,6 @@ int32_t SwingDelay(double sampleRate, double tempo, double masterSwing)
   return delay < 2147483647.0 ? static_cast<int32_t>(delay) : INT32_MAX;
 }
 
-// Whether a start delay is still counting: a hit puts the position at the count's start, and the
-// count ends when the position reaches the delay, however far past the sample's end that lies. A
-// position beyond the delay is no count (the idle position that a load leaves, when the sample
-// outlasts the delay). A load of a shorter sample during a count leaves the count to finish: the
-// hit, due within a sixteenth of a beat, then plays the new sample.
-bool DelayCountRuns(int32_t delay, uint32_t position) { return delay >= 0 && position <= static_cast<uint32_t>(delay); }
-
 struct ChannelMix
 {
   double* left; // the channel's own output, or output channel 0 when all drums share it
@@ -149,11 +142,13 @@ void StartStepHits(Krellbinder& plug, double tempo)
       continue;
     // A hit ignores loading, solo and mute; the rendering tests them.
     SampleSlot& slot = plug.mSlots[static_cast<size_t>(d)];
-    slot.mPosition.store(0, std::memory_order_relaxed);
+    const int32_t delay = slot.mSwing.load(std::memory_order_relaxed) && step % 2 == 1
+                            ? SwingDelay(plug.GetSampleRate(), tempo, plug.mMasterSwing.load(std::memory_order_relaxed))
+                            : 0;
     slot.mVelocity.store(kSequencerVelocity, std::memory_order_relaxed);
-    slot.mStartDelay = 0;
-    if (slot.mSwing.load(std::memory_order_relaxed) && step % 2 == 1)
-      slot.mStartDelay = SwingDelay(plug.GetSampleRate(), tempo, plug.mMasterSwing.load(std::memory_order_relaxed));
+    // The delay goes before the position (see SampleSlot::mStartDelay).
+    slot.mStartDelay.store(delay, std::memory_order_seq_cst);
+    slot.mPosition.store(0, std::memory_order_seq_cst);
   }
 }
 
@@ -195,8 +190,8 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
       position = 0;
       slot.mPosition.store(0, std::memory_order_relaxed);
     }
-    int32_t delay = slot.mStartDelay;
-    if (!DelayCountRuns(delay, position) && position >= idleBound)
+    int32_t delay = slot.mStartDelay.load(std::memory_order_relaxed);
+    if (!SampleSlot::DelayCountRuns(delay, position) && position >= idleBound)
       continue;
 
     int32_t counter = slot.mPitchCounter;
@@ -215,7 +210,7 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
         // A delay of D keeps the channel silent for D frames, the frame of the hit included, however
         // short the sample: the count runs on the play position, past the sample's end if need be.
         // A position already beyond the delay is no count; it goes on silently to the idle bound.
-        const bool runs = DelayCountRuns(delay, position);
+        const bool runs = SampleSlot::DelayCountRuns(delay, position);
         const uint32_t target = runs ? static_cast<uint32_t>(delay) : std::max(idleBound, position);
         const uint32_t silent = std::min(target - position, static_cast<uint32_t>(count - frame));
         position += silent;
@@ -238,7 +233,7 @@ void RenderSpan(Krellbinder& plug, double** outputs, int first, int end, bool re
                      first, frame, count);
     }
 
-    slot.mStartDelay = delay;
+    slot.mStartDelay.store(delay, std::memory_order_relaxed);
     slot.mPitchCounter = counter;
     // Only this thread moves the position while the voice plays; a press waits as a pending hit.
     slot.mPosition.store(position, std::memory_order_relaxed);

@@ -69,7 +69,9 @@ void SampleSlot::EndLoad()
 
 void SampleSlot::IdleAfterLoad()
 {
-  mPosition.store(Size(), std::memory_order_relaxed); // idle: the sample sounds at the next hit
+  // Idle: the sample sounds at the next hit. The position goes before the delay (see mStartDelay).
+  mPosition.store(Size(), std::memory_order_seq_cst);
+  mStartDelay.store(-1, std::memory_order_seq_cst);
   mPendingHit.store(false, std::memory_order_relaxed);
   mPlayLength.Update([this] {
     const uint32_t frames = Frames();
@@ -99,6 +101,23 @@ void SampleSlot::Reload()
   const std::lock_guard<std::mutex> guard(mLoadGuard);
   if (!mPath.empty())
     LoadHeld(mPath);
+  else
+    DropDelayedHitHeld();
+}
+
+void SampleSlot::DropDelayedHitHeld()
+{
+  // No delay at all: nothing to drop, and the audio thread need not be kept away.
+  if (mStartDelay.load(std::memory_order_relaxed) < 0)
+    return;
+  BeginLoad();
+  WaitForAudioRelease();
+  if (DelayCountRuns(mStartDelay.load(std::memory_order_relaxed), mPosition.load(std::memory_order_relaxed)))
+  {
+    mPosition.store(Size(), std::memory_order_seq_cst);
+    mStartDelay.store(-1, std::memory_order_seq_cst);
+  }
+  EndLoad();
 }
 
 void SampleSlot::LoadHeld(std::u16string path)

@@ -33,12 +33,13 @@ uint32_t ComputePlayLength(int32_t frames, double fraction, uint32_t bufferFrame
 // One drum channel: the decoded sample of one file in one buffer of doubles, the voice that plays it
 // and the mixer values that the audio block applies.
 //
-// Threads. The mixer fields, the play position and the play length are single values shared by the
-// main thread and the audio thread with relaxed atomic access. The path, the buffer, its size and its
-// channel count change only under the slot's load guard: loads, restores and clears take it (on the
-// main thread, or on the thread that stops processing), and so do the readers of the path and of the
-// buffer; the audio thread never takes it. A change of the buffer also raises mLoading and waits until
-// the audio thread has let go of the buffer (see BeginAudioRead); the audio thread never waits.
+// Threads. The mixer fields, the play position, the start delay and the play length are single
+// values shared by the main thread and the audio thread with atomic access. The path, the buffer, its
+// size and its channel count change only under the slot's load guard: loads, restores and clears take
+// it (on the main thread, or on the thread that stops processing), and so do the readers of the path
+// and of the buffer; the audio thread never takes it. A change of the buffer also raises mLoading and
+// waits until the audio thread has let go of the buffer (see BeginAudioRead); the audio thread never
+// waits.
 class SampleSlot
 {
 public:
@@ -114,7 +115,9 @@ public:
   void LoadFile(std::u16string path);
 
   // Loads the slot's own path again (when it has one). The path is read under the same guard as the
-  // load, so a load of another file that ran just before is never undone by an older path.
+  // load, so a load of another file that ran just before is never undone by an older path. A slot
+  // without a path keeps its sample and its voice, except a hit that still counts its start delay:
+  // that hit is dropped, as a load drops it.
   void Reload();
 
   // A restored channel with sample data: loads the stored path (for the decoded file), then the stored
@@ -140,6 +143,14 @@ public:
   void Hit();
   // Audio thread, at the start of a span that renders the channel: whether a hit is waiting.
   bool TakePendingHit() { return mPendingHit.exchange(false, std::memory_order_relaxed); }
+
+  // Whether a start delay is still counting: a hit puts the position at the count's start, and the
+  // count ends when the position reaches the delay, however far past the sample's end that lies. A
+  // position beyond the delay is no count.
+  static bool DelayCountRuns(int32_t delay, uint32_t position)
+  {
+    return delay >= 0 && position <= static_cast<uint32_t>(delay);
+  }
 
   // Advances the play position by one rendered frame with the pitch rule.
   void StepPosition();
@@ -226,8 +237,11 @@ private:
   void InstallBuffer(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels);
   // The whole exchange of the buffer: the audio thread kept away, the buffer installed, let in again.
   void ExchangeBufferHeld(std::unique_ptr<double[]> buffer, uint32_t size, int32_t numChannels);
-  // The voice idle, no hit waiting, and the play length of the length fraction over the buffer.
+  // The voice idle, no hit waiting (neither a press nor a start delay), and the play length of the
+  // length fraction over the buffer.
   void IdleAfterLoad();
+  // A slot that keeps its sample: a hit still counting its start delay is dropped, the voice idle.
+  void DropDelayedHitHeld();
 
   mutable std::mutex mLoadGuard;        // loads, restores, clears and the path's readers
   std::u16string mPath;                 // the file's path; empty: no file
@@ -238,7 +252,14 @@ private:
 public:
   int32_t mPitchCounter = 0;        // audio thread only
   SampleFileReader<double> mReader; // under the load guard; channels of the last load attempt
-  int32_t mStartDelay = 0;          // audio thread only; -1: no delay pending
+  // Start delay of the last sequencer hit, in frames; -1: no delay pending. The audio thread writes
+  // it with a hit and counts it down while it renders the slot; a load, a restore, a clear and a reset
+  // clear it while the rendering is kept away. A sequencer hit ignores the loading flag and may meet
+  // a load: the hit stores the delay before the position and the load the position before the delay,
+  // in one sequentially consistent order. So the two end as the load alone, the hit alone, or the hit
+  // without its delay (it plays at once), but never as the load's idle position with the hit's delay,
+  // which would count on from the idle position into a hit that no step asked for.
+  std::atomic<int32_t> mStartDelay{0};
 
 private:
   std::atomic<bool> mAudioReading{false}; // the audio thread holds a view of the buffer

@@ -183,7 +183,7 @@ TEST_F(AudioBlock, StartDelayLongerThanTheSample)
   for (size_t f = 0; f < 100; ++f)
     ASSERT_EQ(Output(0)[start + f], Out(ramp[0][f], 1.0, 100.0)) << f;
   EXPECT_EQ(FirstSound(0, start + 100), -1);
-  EXPECT_EQ(Plug().mSlots[0].mStartDelay, -1);
+  EXPECT_EQ(Plug().mSlots[0].mStartDelay.load(), -1);
   EXPECT_EQ(Plug().mSlots[0].mPosition.load(), 100u);
   mHarness.ProcessFrames(5513 - 1378 - 200 + 50);
   EXPECT_EQ(FirstSound(0, start + 100), 5512 + 5513); // step 2 plays at once

@@ -116,6 +116,61 @@ TEST(SampleSlotStress, LoadsWhileRendering)
   }
 }
 
+// Swung steps start the voices of two channels on the audio thread, each with its start delay,
+// while another thread loads samples longer and shorter than the delay into the same channels: the
+// loads clear the delay that the hits write. Run it under ThreadSanitizer (preset tsan).
+TEST(SampleSlotStress, LoadsWhileSwungStepsStart)
+{
+  TempFolder folder;
+  WriteFloatWav(folder / "a.wav", Constant({0.25f}, 500));
+  WriteFloatWav(folder / "c.wav", Constant({0.75f}, 10));
+  const std::u16string paths[] = {(folder / "a.wav").u16string(), (folder / "c.wav").u16string()};
+
+  // 600 BPM: a step of 1102 or 1103 frames, and a delay of 275 frames on the odd steps.
+  EngineHarness harness(44100.0, 256);
+  harness.SetTempo(600.0);
+  Krellbinder& plug = harness.Plug();
+  for (int k : {0, 1})
+  {
+    plug.mSlots[static_cast<size_t>(k)].LoadFile(paths[0]);
+    for (int step = 0; step < 16; ++step)
+      plug.mSequencer.SetStep(k, 0, step, true);
+    harness.PlainParam(kSwingButton + k, 1.0);
+  }
+  harness.PlainParam(kMasterSwing, 1.0);
+  plug.mMode = kModeRun;
+
+  // Every frame is silence or one of the two samples at the sequencer's velocity.
+  std::atomic<bool> loading{true};
+  std::atomic<int> badFrames{0};
+  std::atomic<long> soundingFrames{0};
+  std::thread renderer([&] {
+    while (loading.load())
+    {
+      harness.Process(256);
+      for (int bus : {0, 1})
+        for (size_t f = 0; f < 256; ++f)
+        {
+          const double left = harness.Rendered(2 * bus)[f];
+          const double right = harness.Rendered(2 * bus + 1)[f];
+          if (left != right || !(left == 0.0 || left == 0.25 * 100.0 / 127.0 || left == 0.75 * 100.0 / 127.0))
+            badFrames.fetch_add(1);
+          if (left != 0.0)
+            soundingFrames.fetch_add(1);
+        }
+      harness.ClearRendered();
+    }
+  });
+
+  for (int loads = 0; loads < 3000; ++loads)
+    plug.mSlots[static_cast<size_t>(loads % 2)].LoadFile(paths[loads / 2 % 2]);
+  loading = false;
+  renderer.join();
+
+  EXPECT_EQ(badFrames.load(), 0);
+  EXPECT_GT(soundingFrames.load(), 0);
+}
+
 // The length knob moved on one thread (host automation on the audio thread) while another replaces
 // the sample with one of another length and channel count: once both have stopped, the play length
 // is the knob's fraction of the sample that the slot holds, never one computed from the sample it

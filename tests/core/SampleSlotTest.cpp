@@ -50,7 +50,7 @@ TEST(SampleSlot, ConstructionValues)
   EXPECT_EQ(slot->Buffer(), nullptr);
   EXPECT_FALSE(slot->IsLoading());
   EXPECT_EQ(slot->mPitchCounter, 0);
-  EXPECT_EQ(slot->mStartDelay, 0);
+  EXPECT_EQ(slot->mStartDelay.load(), 0);
 }
 
 TEST(SampleSlot, StereoFileIsInterleaved)

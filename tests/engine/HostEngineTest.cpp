@@ -31,6 +31,8 @@ constexpr int kModeStop = 0;
 constexpr int kModeRun = 1;
 constexpr int kModeHostSync = 2;
 constexpr int kModeMidi = 3;
+constexpr Vst::ParamID kPreviousSampleButton = 56; // channel 0's
+constexpr Vst::ParamID kNextSampleButton = 68;
 constexpr Vst::ParamID kModeButton = 80;
 constexpr int kBlock = 512;
 
@@ -238,6 +240,113 @@ TEST_F(HostEngine, SwungHitOfASampleShorterThanItsDelayPlaysWhole)
     EXPECT_EQ(FirstSound(0, start + c.frames), -1);
     EXPECT_EQ(FirstSound(2), 5512);
     EXPECT_EQ(mRendered[2][5512], Out(plain[0][0], 1.0, 100.0));
+  }
+}
+
+// What the host does while the transport stands still in the middle of a swung hit's start delay.
+enum class EWhileStopped
+{
+  kResetProcessing,   // setProcessing(false), then setProcessing(true): every sample is read again
+  kRestoreSavedState, // setState of the state that getState has just saved
+  kFollowingSample,   // the previous-sample button: the entry after the channel's file
+  kPrecedingSample,   // the next-sample button: the entry before it
+  kResetWithoutPath   // a reset, with a channel that has its samples but no file to read again
+};
+
+const char* Describe(EWhileStopped what)
+{
+  switch (what)
+  {
+    case EWhileStopped::kResetProcessing:
+      return "reset";
+    case EWhileStopped::kRestoreSavedState:
+      return "restore";
+    case EWhileStopped::kFollowingSample:
+      return "previous-sample button";
+    case EWhileStopped::kPrecedingSample:
+      return "next-sample button";
+    case EWhileStopped::kResetWithoutPath:
+      return "reset, channel without a file";
+  }
+  return "";
+}
+
+struct PendingSwungHitCase
+{
+  EWhileStopped what;
+  uint32_t frames;
+};
+
+// HostSync at 120 BPM: a swung hit on step 1 (frame 5512) waits 1378 frames. The transport stops
+// 632 frames into that wait, and the host reloads, restores or steps to another sample while it
+// stands. The hit is gone: when the transport runs again the channel stays silent (the next set
+// step lies a bar away), whether the sample is shorter than the wait or not, and a drum note then
+// plays at once, with no wait left over from the old hit.
+TEST_F(HostEngine, ResetRestoreOrLoadDropsASwungHitStillWaiting)
+{
+  const PendingSwungHitCase cases[] = {
+    {EWhileStopped::kResetProcessing, 400},   {EWhileStopped::kResetProcessing, 2000},
+    {EWhileStopped::kRestoreSavedState, 400}, {EWhileStopped::kRestoreSavedState, 2000},
+    {EWhileStopped::kFollowingSample, 400},   {EWhileStopped::kFollowingSample, 2000},
+    {EWhileStopped::kPrecedingSample, 400},   {EWhileStopped::kPrecedingSample, 2000},
+    {EWhileStopped::kResetWithoutPath, 400},  {EWhileStopped::kResetWithoutPath, 2000}};
+  constexpr int kStop = 5512 + 632; // twelve blocks
+  constexpr int kWindow = 4096;     // from the restart; step 2 (not set) would come at 4881
+  constexpr int kNoteOffset = 100;
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << Describe(c.what) << ", " << c.frames << " frames");
+    TearDown();
+    mState = {};
+    AddDrum(0, 1, c.frames);
+    // The neighbours of the channel's file in its folder, listed before and after it.
+    WriteFloatWav(mFolder / "drum0-before.wav", Ramp(1, c.frames));
+    WriteFloatWav(mFolder / "drum0_after.wav", Ramp(1, c.frames));
+    if (c.what == EWhileStopped::kResetWithoutPath)
+      mState.mChannels[0].mPath.clear();
+    SetStep(0, 0, 1);
+    mState.mChannels[0].mSwing = true;
+    mState.mMasterSwing = 1.0;
+    mState.mMode = kModeHostSync;
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Frames(kStop);
+    ASSERT_EQ(FirstSound(0), -1); // the hit is still waiting
+
+    mProcessing->SetPlaying(false);
+    Block(); // the host goes on processing while the transport stands
+    switch (c.what)
+    {
+      case EWhileStopped::kResetProcessing:
+      case EWhileStopped::kResetWithoutPath:
+        ASSERT_EQ(mPlugin->SetProcessing(false), kResultOk);
+        ASSERT_EQ(mPlugin->SetProcessing(true), kResultOk);
+        break;
+      case EWhileStopped::kRestoreSavedState:
+      {
+        std::vector<uint8_t> saved;
+        ASSERT_EQ(mPlugin->GetState(saved), kResultOk);
+        ASSERT_EQ(mPlugin->SetState(saved), kResultOk);
+        break;
+      }
+      case EWhileStopped::kFollowingSample:
+      case EWhileStopped::kPrecedingSample:
+      {
+        const Vst::ParamID button =
+          c.what == EWhileStopped::kFollowingSample ? kPreviousSampleButton : kNextSampleButton;
+        ASSERT_EQ(mPlugin->Controller()->setParamNormalized(button, 1.0), kResultOk);
+        break;
+      }
+    }
+    Block();
+
+    mProcessing->SetPlaying(true);
+    const size_t restart = mRendered[0].size();
+    Frames(kWindow);
+    EXPECT_EQ(FirstSound(0, kStop), -1);
+    EXPECT_EQ(FirstSound(1, kStop), -1);
+    mProcessing->InputEvents().AddNoteOn(kNoteOffset, 36, 1.0f);
+    Block();
+    EXPECT_EQ(FirstSound(0, kStop), static_cast<long>(restart + kWindow + kNoteOffset));
   }
 }
 
