@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "HostIdle.h"
 #include "HostModule.h"
 #include "HostPlugin.h"
 #include "HostRunLoop.h"
@@ -20,41 +21,11 @@ namespace
 constexpr Vst::ParamID kModeButton = 80;
 constexpr Vst::ParamID kHostSyncButton = kModeButton + 2;
 
-// The module, its context offering the loop; the plug-in's initialize is left to the test.
-std::shared_ptr<HostModule> LoadOfferingRunLoop(HostRunLoop& loop, const ClassInfo*& info)
-{
-  std::string error;
-  auto module = HostModule::Load(KRB_PLUGIN_BUNDLE, error);
-  EXPECT_TRUE(module) << error;
-  if (!module)
-    return nullptr;
-  module->HostContext()->OfferRunLoop(&loop);
-  info = module->FindClass("", error);
-  EXPECT_NE(info, nullptr) << error;
-  return info ? module : nullptr;
-}
-
-std::unique_ptr<HostPlugin> OpenOfferingRunLoop(HostRunLoop& loop)
-{
-  const ClassInfo* info = nullptr;
-  auto module = LoadOfferingRunLoop(loop, info);
-  if (!module)
-    return nullptr;
-  std::string error;
-  auto plugin = HostPlugin::Create(module, *info, error);
-  EXPECT_TRUE(plugin) << error;
-  if (plugin && !plugin->Initialize(error))
-  {
-    ADD_FAILURE() << error;
-    return nullptr;
-  }
-  return plugin;
-}
-
 class HostRunLoopTest : public testing::Test
 {
 protected:
-  IPtr<HostRunLoop> mLoop = owned(new HostRunLoop);
+  krbtest::HostIdle mIdle;
+  HostRunLoop* mLoop = &mIdle.Loop();
 };
 } // namespace
 
@@ -62,7 +33,7 @@ protected:
 // next tick of its run loop, on the thread that runs the loop, although no editor was ever opened.
 TEST_F(HostRunLoopTest, HostWriteIsAnnouncedFromTheContextsRunLoopWithoutAnEditor)
 {
-  auto plugin = OpenOfferingRunLoop(*mLoop);
+  auto plugin = mIdle.Open(KRB_PLUGIN_BUNDLE);
   ASSERT_TRUE(plugin);
   plugin->Handler().Clear();
   bool inside = false;
@@ -99,7 +70,7 @@ TEST_F(HostRunLoopTest, HostWriteIsAnnouncedFromTheContextsRunLoopWithoutAnEdito
 TEST_F(HostRunLoopTest, TerminateAndReleaseLeaveNoHandlerInTheLoop)
 {
   {
-    auto plugin = OpenOfferingRunLoop(*mLoop);
+    auto plugin = mIdle.Open(KRB_PLUGIN_BUNDLE);
     ASSERT_TRUE(plugin);
     EXPECT_EQ(mLoop->Registrations(), 1u);
     plugin->Terminate();
@@ -118,7 +89,7 @@ TEST_F(HostRunLoopTest, TerminateAndReleaseLeaveNoHandlerInTheLoop)
 
   // A host that releases the component without terminating it.
   const ClassInfo* info = nullptr;
-  auto module = LoadOfferingRunLoop(*mLoop, info);
+  auto module = mIdle.Load(KRB_PLUGIN_BUNDLE, info);
   ASSERT_TRUE(module);
   void* obj = nullptr;
   ASSERT_EQ(module->Factory()->createInstance(reinterpret_cast<const char*>(info->mCid),

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -16,7 +15,7 @@
 #include "HostPlugin.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "WinMessages.h"
 #else
 #include "HostRunLoop.h"
 #endif
@@ -26,9 +25,9 @@ namespace krbtest
 class HostIdle
 {
 public:
-  // Loads the bundle, creates and initializes its one class on this thread, with the idle tick of this
-  // thread; a failure fails the test (and gives null).
-  std::unique_ptr<krb::host::HostPlugin> Open(const std::filesystem::path& bundle)
+  // Loads the bundle, its host context offering the idle's run loop (Linux), and finds its one class;
+  // a failure fails the test (and gives null).
+  std::shared_ptr<krb::host::HostModule> Load(const std::filesystem::path& bundle, const krb::host::ClassInfo*& info)
   {
     std::string error;
     auto module = krb::host::HostModule::Load(bundle, error);
@@ -38,10 +37,20 @@ public:
 #ifndef _WIN32
     module->HostContext()->OfferRunLoop(mLoop.get());
 #endif
-    const krb::host::ClassInfo* info = module->FindClass("", error);
+    info = module->FindClass("", error);
     EXPECT_TRUE(info) << error;
-    if (!info)
+    return info ? module : nullptr;
+  }
+
+  // The bundle's one class, created and initialized on this thread with the idle tick of this thread;
+  // a failure fails the test (and gives null).
+  std::unique_ptr<krb::host::HostPlugin> Open(const std::filesystem::path& bundle)
+  {
+    const krb::host::ClassInfo* info = nullptr;
+    auto module = Load(bundle, info);
+    if (!module)
       return nullptr;
+    std::string error;
     auto plugin = krb::host::HostPlugin::Create(module, *info, error);
     EXPECT_TRUE(plugin) << error;
     if (plugin && !plugin->Initialize(error))
@@ -56,24 +65,17 @@ public:
   void Run(int milliseconds)
   {
 #ifdef _WIN32
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end)
-    {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-      {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-    }
+    PumpMessagesFor(static_cast<DWORD>(milliseconds));
 #else
     mLoop->RunFor(milliseconds);
 #endif
   }
 
-private:
 #ifndef _WIN32
+  // The run loop of the host's main thread that the context offers.
+  krb::host::HostRunLoop& Loop() const { return *mLoop; }
+
+private:
   Steinberg::IPtr<krb::host::HostRunLoop> mLoop = Steinberg::owned(new krb::host::HostRunLoop);
 #endif
 };

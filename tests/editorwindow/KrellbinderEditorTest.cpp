@@ -21,6 +21,7 @@
 #include "ChunkBuilder.h"
 #include "EditorSize.h"
 #include "HostEditor.h"
+#include "HostIdle.h"
 #include "HostModule.h"
 #include "HostPlugin.h"
 #include "HostProcessing.h"
@@ -165,16 +166,10 @@ protected:
   void ReopenOfferingRunLoop()
   {
     mPlugin.reset();
-    mRunLoop = owned(new HostRunLoop);
-    std::string error;
-    auto module = krb::host::HostModule::Load(KRB_PLUGIN_BUNDLE, error);
-    ASSERT_NE(module, nullptr) << error;
-    module->HostContext()->OfferRunLoop(mRunLoop.get());
-    const krb::host::ClassInfo* info = module->FindClass("", error);
-    ASSERT_NE(info, nullptr) << error;
-    mPlugin = HostPlugin::Create(module, *info, error);
-    ASSERT_NE(mPlugin, nullptr) << error;
-    ASSERT_TRUE(mPlugin->Initialize(error)) << error;
+    mIdle = std::make_unique<krbtest::HostIdle>();
+    mRunLoop = &mIdle->Loop();
+    mPlugin = mIdle->Open(KRB_PLUGIN_BUNDLE);
+    ASSERT_NE(mPlugin, nullptr);
   }
 
   void Open()
@@ -182,7 +177,7 @@ protected:
     mView = mPlugin->Controller()->createView(Vst::ViewType::kEditor);
     ASSERT_NE(mView, nullptr);
     std::string error;
-    mWindow = EditorWindow::Open(mView, error, mRunLoop.get());
+    mWindow = EditorWindow::Open(mView, error, mRunLoop);
     ASSERT_NE(mWindow, nullptr) << error;
     // The first ticks deliver the queued state; the groups answer it with their parameters.
     mWindow->RunFor(200);
@@ -234,8 +229,9 @@ protected:
     return ::testing::AssertionSuccess();
   }
 
-  krbtest::TempConfigHome mHome; // the settings file of every instance in this test goes here
-  IPtr<HostRunLoop> mRunLoop;    // the host's main loop, when its context offers one
+  krbtest::TempConfigHome mHome;            // the settings file of every instance in this test goes here
+  std::unique_ptr<krbtest::HostIdle> mIdle; // a host whose context offers its main loop
+  HostRunLoop* mRunLoop = nullptr;          // that loop
   std::unique_ptr<HostPlugin> mPlugin;
   IPlugView* mView = nullptr;
   std::unique_ptr<EditorWindow> mWindow;

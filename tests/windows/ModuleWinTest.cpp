@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "WinMessages.h"
 #include "WinTestSupport.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
@@ -92,14 +93,7 @@ void WithOneInstance(const LoadedModule& module, Check check)
   ASSERT_EQ(factory->createInstance(info.cid, Vst::IComponent::iid, &object), kResultOk);
   ASSERT_NE(object, nullptr);
   // A few timer messages reach the instance's window while it lives.
-  const ULONGLONG until = GetTickCount64() + 100;
-  while (GetTickCount64() < until)
-  {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&msg);
-    Sleep(5);
-  }
+  krbtest::PumpMessagesFor(100);
   check();
   static_cast<Vst::IComponent*>(object)->release();
   factory->release();

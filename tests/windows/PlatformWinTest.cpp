@@ -12,29 +12,9 @@
 #include "platform/CriticalSection.h"
 #include "platform/DebugOutput.h"
 #include "platform/IdleTimer.h"
+#include "WinMessages.h"
 
-namespace
-{
-// Pumps this thread's messages until the predicate holds or the time runs out.
-template <typename Predicate>
-bool PumpMessagesUntil(Predicate done, DWORD timeoutMs)
-{
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done())
-  {
-    if (GetTickCount64() >= deadline)
-      return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  return true;
-}
-} // namespace
+using krbtest::PumpMessagesUntil;
 
 TEST(IdleTimerWin, TicksThroughTheMessageLoopOfItsThread)
 {
