@@ -1,8 +1,9 @@
 // The button parameters show the state they act on: a selection button is 1 exactly for the current
 // drum, mode, octave or pattern, a step button shows its step of the shown row, an LED the displayed
 // step, a solo or mute button whether its channel is soloed or muted, and a momentary button (browse,
-// previous, next, play) 1 while the editor holds it pressed, else 0. Hosts read these values, save them and write them
-// back; what they read must therefore be the state itself, and writing it back must change nothing.
+// previous, next, play) 1 while the editor holds it pressed, else 0. Hosts read these values, save
+// them and write them back; what they read must therefore be the state itself, and writing it back
+// must change nothing.
 
 #include "Krellbinder.h"
 
