@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,11 +71,27 @@ ImageRange RangeOf(HMODULE module)
 // The window procedures of this thread's message-only windows (where the library keeps its timer).
 std::vector<const void*> MessageOnlyWindowProcedures()
 {
+  // The walk goes through the message-only windows of every process on the desktop, and the tests
+  // running beside this one make and destroy theirs meanwhile: when the window to go on from is gone,
+  // the walk ends early, so it starts again (a window met twice counts once).
+  std::set<HWND> seen;
   std::vector<const void*> procedures;
   HWND window = nullptr;
-  while ((window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr)
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
-      procedures.push_back(reinterpret_cast<const void*>(GetWindowLongPtrW(window, GWLP_WNDPROC)));
+  for (int restarts = 0; restarts < 1000;)
+  {
+    HWND next = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr);
+    if (!next)
+    {
+      if (!window || IsWindow(window))
+        break;
+      window = nullptr;
+      ++restarts;
+      continue;
+    }
+    window = next;
+    if (seen.insert(next).second && GetWindowThreadProcessId(next, nullptr) == GetCurrentThreadId())
+      procedures.push_back(reinterpret_cast<const void*>(GetWindowLongPtrW(next, GWLP_WNDPROC)));
+  }
   return procedures;
 }
 
