@@ -9,7 +9,7 @@
 # kept. Headless unless DISPLAY is set, bounded by
 # KRB_WINE_TIMEOUT seconds (default 300), with wine's own start-up chatter removed from standard error;
 # everything else on standard error is kept, and the program's exit code is this script's exit code
-# (124 on time-out).
+# (124 on time-out). A program that fails without printing anything at all is run once more (see below).
 #
 # The program writes into files that are copied out when it ends: wine's background services
 # (services.exe, winedevice.exe) inherit the first program's output handles and keep them open long
@@ -68,8 +68,19 @@ filter_wine_noise() {
   '
 }
 
-timeout --kill-after=10 "${timeout_s}" wine "$@" </dev/null >"${out_dir}/stdout" 2>"${out_dir}/stderr"
+run_program() {
+  timeout --kill-after=10 "${timeout_s}" wine "$@" </dev/null >"${out_dir}/stdout" 2>"${out_dir}/stderr"
+}
+run_program "$@"
 status=$?
+# Now and then, beside many other wine programs, a program ends at once with a failure and without a
+# byte of output: it never ran (a test program prints before its first test). It is run once more.
+if [ "${status}" -ne 0 ] && [ "${status}" -ne 124 ] && [ "${status}" -ne 137 ] && [ ! -s "${out_dir}/stdout" ] &&
+   [ -z "$(filter_wine_noise <"${out_dir}/stderr")" ]; then
+  echo "wine-run.sh: $1 ended with status ${status} before printing anything; running it once more" >&2
+  run_program "$@"
+  status=$?
+fi
 cat "${out_dir}/stdout"
 filter_wine_noise <"${out_dir}/stderr" >&2
 if [ "${status}" -eq 124 ] || [ "${status}" -eq 137 ]; then
